@@ -1,0 +1,18 @@
+# The Windows executable: logic plus the Win32 platform layer and resources.
+enable_language(RC)
+
+add_executable(launcher WIN32
+  platform/win32/platform_win32.cpp
+  resources/launcher.rc
+)
+target_link_libraries(launcher PRIVATE launcher_logic shell32)
+target_link_options(launcher PRIVATE
+  -static -mwindows -s
+  # No link time stamp: two builds of one commit are byte-identical.
+  -Wl,--no-insert-timestamp
+  -Wl,--gc-sections
+)
+target_compile_options(launcher_logic PRIVATE -ffunction-sections -fdata-sections)
+target_compile_options(launcher PRIVATE -ffunction-sections -fdata-sections)
+
+enable_testing()
