@@ -16,3 +16,8 @@ target_compile_options(launcher_logic PRIVATE -ffunction-sections -fdata-section
 target_compile_options(launcher PRIVATE -ffunction-sections -fdata-sections)
 
 enable_testing()
+
+# The end-to-end tests run the 64-bit build, the one Wine can run here.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  add_subdirectory(tests/e2e)
+endif()
