@@ -22,13 +22,12 @@ import os
 import re
 import shutil
 import subprocess
-import sys
 import tempfile
 import threading
 import time
 
 WINE = "/usr/lib/wine/wine64"
-WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver64"
+WINESERVER = "/usr/lib/wine/wineserver64"
 LOCALE = "ru_RU.UTF-8"
 CODE_PAGE = "cp1251"
 INFO_CAPTION = "Удаленное подключение"
@@ -390,6 +389,13 @@ class Sandbox:
         self.relay_log = os.path.join(self.root, "relay.log")
         self._immutable = []
         self._holders = []
+        try:
+            self._populate(template, standins)
+        except BaseException:
+            self.close()
+            raise
+
+    def _populate(self, template, standins):
         shutil.copytree(template.home, self.home, symlinks=True)
         _copy_prefix(template.prefix, self.prefix)
         # The user's folders (Desktop among them) lead to this sandbox's HOME.
@@ -584,34 +590,34 @@ def _show(data):
 
 
 def demo(ticket):
-    sandbox = Sandbox()
-    try:
+    with Sandbox() as sandbox:
         launcher = sandbox.place_launcher(ticket)
-        print(f"Running a copy of the launcher named {ticket!r} under Wine")
-        print(f"  (desktop folder {sandbox.desktop_windows}, stand-in cmdkey and mstsc that record their command line)")
+        print(f"Running a copy of the launcher named {ticket} under Wine, with stand-in")
+        print("cmdkey and mstsc programs that record how they were called.")
+        print(f"The user's desktop folder is {sandbox.desktop_windows}.")
         result = sandbox.run(launcher)
         print()
         for box in result.boxes:
-            print(f"Message box {_show(box.caption)!r} (style {box.style:#x}):")
+            print(f"It showed the message box \"{_show(box.caption)}\" (style {box.style:#x}):")
             for line in re.split(r"\r\n|\n\r|\n", _show(box.text)):
                 print("    " + line)
         if not result.boxes:
-            print("No message box was shown.")
+            print("It showed no message box.")
         for record in result.records:
-            print(f"{record.program} was started with the parameters: {_show(record.parameters)}")
-            print(f"    its arguments as the program sees them: {[_show(a) for a in record.arguments]}")
+            print(f"It started {record.program} with the command line: {_show(record.command_line)}")
+            print(f"    which the program split into: {[_show(a) for a in record.arguments]}")
         if not result.records:
-            print("No program was started.")
+            print("It started no program.")
         for name, data in sorted(result.desktop.items()):
-            print(f"Connection file written to the desktop: {name} ({len(data)} bytes, lines end in CR LF):")
-            for line in _show(data).split("\r\n"):
-                if line:
-                    print("    " + line)
+            lines = data.split(b"\r\n")
+            ending = "each ending in CR LF" if lines[-1] == b"" else "the last one without CR LF"
+            print(f"It wrote {sandbox.desktop_windows}\\{name}: {len(data)} bytes, "
+                  f"{len(lines) - (lines[-1] == b'')} lines {ending}:")
+            for line in lines[:-1] if lines[-1] == b"" else lines:
+                print("    " + _show(line))
         if not result.desktop:
-            print("Nothing was written to the desktop.")
-        print(f"The launcher ended with exit code {result.exit_code}.")
-    finally:
-        sandbox.close()
+            print("It wrote nothing to the desktop.")
+        print(f"It ended with exit code {result.exit_code}.")
 
 
 def main():

@@ -44,7 +44,8 @@ class RenameNoticeTest(unittest.TestCase):
             self.assertEqual(result.boxes, [])
             self.assertEqual(result.exit_code, 0)
             self.assertEqual(list(result.desktop), ["ВЕЛСО 8.rdp"])
-            self.assertEqual([r.parameters for r in result.records_of("cmdkey")][1],
+            self.assertEqual([r.program for r in result.records], ["cmdkey", "cmdkey", "mstsc"])
+            self.assertEqual(result.records[1].parameters,
                              f" /generic:termsrv/{host('A')} /user:ivanov /pass:Secret1".encode())
 
 
