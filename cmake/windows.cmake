@@ -20,3 +20,8 @@ target_compile_options(launcher PRIVATE -ffunction-sections -fdata-sections)
 
 enable_testing()
 
+# The shipped exe is the 32-bit one: check its bytes.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_subdirectory(tests/pe)
+endif()
