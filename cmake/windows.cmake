@@ -20,8 +20,10 @@ target_compile_options(launcher PRIVATE -ffunction-sections -fdata-sections)
 
 enable_testing()
 
-# The shipped exe is the 32-bit one: check its bytes.
+# The shipped exe is the 32-bit one: check its bytes and that they are
+# reproducible. (The 64-bit build is what runs under Wine.)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_subdirectory(tests/pe)
+  add_subdirectory(tests/reproducible)
 endif()
