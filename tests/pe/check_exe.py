@@ -99,21 +99,15 @@ class Image:
 
     def imported_dlls(self):
         """Names of the DLLs in the import and the delay-load import tables."""
+        # (directory, offset of the name's RVA in an entry, entry size)
+        return [name for table in ((1, 12, 20), (13, 4, 32)) for name in self.dll_names(*table)]
+
+    def dll_names(self, directory, name_field, entry_size):
         names = []
-        offset, _size = self.directory(1)
-        while offset is not None:
-            name_rva = self.u32(offset + 12)
-            if name_rva == 0:
-                break
-            names.append(self.c_string(self.offset(name_rva)))
-            offset += 20
-        offset, _size = self.directory(13)
-        while offset is not None:
-            name_rva = self.u32(offset + 4)
-            if name_rva == 0:
-                break
-            names.append(self.c_string(self.offset(name_rva)))
-            offset += 32
+        offset, _size = self.directory(directory)
+        while offset is not None and self.u32(offset + name_field) != 0:
+            names.append(self.c_string(self.offset(self.u32(offset + name_field))))
+            offset += entry_size
         return names
 
     def resources(self):
