@@ -15,6 +15,7 @@ target_link_options(launcher PRIVATE
   -Wl,--no-insert-timestamp
   -Wl,--gc-sections
 )
+target_compile_options(launcher_ticket PRIVATE -ffunction-sections -fdata-sections)
 target_compile_options(launcher_logic PRIVATE -ffunction-sections -fdata-sections)
 target_compile_options(launcher PRIVATE -ffunction-sections -fdata-sections)
 
