@@ -50,6 +50,18 @@ fs::path CreateStagingFolder(const fs::path& outDir)
     }
 }
 
+// The outermost folder of dir that does not exist yet; empty when dir exists.
+fs::path FirstMissingFolder(const fs::path& dir)
+{
+    fs::path missing;
+    for (fs::path folder = fs::absolute(dir); !folder.empty() && !fs::exists(folder); folder = folder.parent_path()) {
+        missing = folder;
+        if (folder == folder.parent_path())
+            break;
+    }
+    return missing;
+}
+
 void WriteFile(const fs::path& path, const std::string& bytes)
 {
     std::ofstream file(path, std::ios::binary);
@@ -107,10 +119,11 @@ bool WriteCopies(const CopyRequest& request, std::vector<std::string>& errors, c
     CheckExistingCopies(request, errors);
     if (!errors.empty())
         return false;
-    bool createdOutDir = false;
+    fs::path created;
     fs::path staging;
     try {
-        createdOutDir = fs::create_directories(request.OutDir);
+        created = FirstMissingFolder(request.OutDir);
+        fs::create_directories(request.OutDir);
         staging = CreateStagingFolder(request.OutDir);
         for (const PlannedCopy& copy : request.Copies)
             WriteFile(PathOf(staging / "new", copy), request.LauncherBytes);
@@ -121,7 +134,7 @@ bool WriteCopies(const CopyRequest& request, std::vector<std::string>& errors, c
     std::error_code ignored;
     if (!staging.empty())
         fs::remove_all(staging, ignored);
-    if (!errors.empty() && createdOutDir)
-        fs::remove(request.OutDir, ignored);
+    if (!errors.empty() && !created.empty())
+        fs::remove_all(created, ignored);
     return errors.empty();
 }
