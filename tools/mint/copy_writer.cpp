@@ -76,7 +76,7 @@ void WriteFile(const fs::path& path, const std::string& bytes)
 // output folder is as before.
 class Commit {
 public:
-    Commit(const RenameFile& rename) : rename_(rename) {}
+    explicit Commit(const RenameFile& rename) : rename_(rename) {}
 
     void Run(const fs::path& staging, const CopyRequest& request)
     {

@@ -21,34 +21,39 @@ const char* const Usage =
     "  launcher-mint --catalogue\n"
     "  launcher-mint --help\n";
 
-const char* const Help =
-    "\n"
-    "Makes one copy of the launcher per roster row, named\n"
-    "  product$user$password$copy.exe\n"
-    "which the launcher reads as its product, user name and password.\n"
-    "\n"
-    "  --launcher EXE   the launcher to copy; every copy has exactly its bytes\n"
-    "  --roster CSV     UTF-8 CSV file with the header product,user,password and\n"
-    "                   optionally a fourth column copy: text that goes after the\n"
-    "                   third \"$\", which the launcher ignores, such as \" (2)\"\n"
-    "  --out DIR        folder for the copies; made when missing\n"
-    "  --force          replace copies of the same names in DIR\n"
-    "  --max-name N     the longest file name allowed, in characters (default 200,\n"
-    "                   at most 255); a copy must reach the launcher whole from a\n"
-    "                   folder such as C:\\Users\\<20 characters>\\OneDrive\\Desktop\\\n"
-    "  --explain NAME   what the launcher does with a copy of this name; NAME may\n"
-    "                   be a path: only what follows the last \"\\\", \":\" or \"/\" counts\n"
-    "  --catalogue      the catalogue: row, product code, display name, alias,\n"
-    "                   host, port, companion; separated by tabs\n"
-    "  --help           this text\n"
-    "\n"
-    "Every row is checked before anything is written; a roster with any error\n"
-    "writes nothing. The copies are written into a staging folder inside DIR\n"
-    "and then renamed into place.\n"
-    "\n"
-    "Exit codes: 0 done; 1 errors in the roster or while writing, nothing\n"
-    "written (--explain: the launcher would show the rename notice); 2 usage\n"
-    "error.\n";
+std::string Help()
+{
+    return "\n"
+           "Makes one copy of the launcher per roster row, named\n"
+           "  product$user$password$copy.exe\n"
+           "which the launcher reads as its product, user name and password.\n"
+           "\n"
+           "  --launcher EXE   the launcher to copy; every copy has exactly its bytes\n"
+           "  --roster CSV     UTF-8 CSV file with the header product,user,password and\n"
+           "                   optionally a fourth column copy: text that goes after the\n"
+           "                   third \"$\", which the launcher ignores, such as \" (2)\"\n"
+           "  --out DIR        folder for the copies; made when missing\n"
+           "  --force          replace copies of the same names in DIR\n"
+           "  --max-name N     the longest file name allowed, in characters (default " +
+           std::to_string(DefaultMaxNameLength) +
+           ",\n"
+           "                   at most 255); a copy must reach the launcher whole from a\n"
+           "                   folder such as C:\\Users\\<20 characters>\\OneDrive\\Desktop\\\n"
+           "  --explain NAME   what the launcher does with a copy of this name; NAME may\n"
+           "                   be a path: as for the launcher, only what follows the last\n"
+           "                   \"\\\" or \":\" counts, and for convenience also \"/\"\n"
+           "  --catalogue      the catalogue: row, product code, display name, alias,\n"
+           "                   host, port, companion; separated by tabs\n"
+           "  --help           this text\n"
+           "\n"
+           "Every row is checked before anything is written; a roster with any error\n"
+           "writes nothing. The copies are written into a staging folder inside DIR\n"
+           "and then renamed into place.\n"
+           "\n"
+           "Exit codes: 0 done; 1 errors in the roster or while writing, nothing\n"
+           "written (--explain: the launcher would show the rename notice); 2 usage\n"
+           "error.\n";
+}
 
 const char* const ValueOptions[] = {"--launcher", "--roster", "--out", "--max-name", "--explain"};
 const char* const FlagOptions[] = {"--force", "--catalogue", "--help"};
@@ -186,7 +191,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         throw UsageError{"nothing to do"};
     const std::map<std::string, std::string> options = ReadOptions(args);
     if (options.count("--help")) {
-        out << Usage << Help;
+        out << Usage << Help();
         return 0;
     }
     if (options.count("--explain")) {

@@ -6,9 +6,9 @@
 #include <vector>
 
 // The longest copy name allowed by default, in characters. The launcher reads
-// its own path through a 260-character buffer; 200 leaves 59 characters for
-// the folder, enough for "C:\Users\" + a 20-character account name +
-// "\OneDrive\Desktop\" (49) or "\Downloads\" (40).
+// its own path through a 260-character buffer (259 and the NUL); 200 leaves
+// 59 characters for the folder, enough for "C:\Users\" + a 20-character
+// account name + "\OneDrive\Desktop\" (47 in all) or "\Downloads\" (40).
 const int DefaultMaxNameLength = 200;
 
 // args: the arguments after the program name, as UTF-8. Returns the exit
