@@ -52,6 +52,11 @@ struct GoldenCase {
     const char* Fixture;
 };
 
+void PrintTo(const GoldenCase& c, std::ostream* out)
+{
+    *out << c.Fixture;
+}
+
 class GoldenFileTest : public ConnectionFileTest, public testing::WithParamInterface<GoldenCase> {};
 
 TEST_P(GoldenFileTest, WritesTheFixtureBytesUnderTheDisplayName)
@@ -97,6 +102,11 @@ struct FailureCase {
     unsigned long Code;
     const char* Message;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* out)
+{
+    *out << "code " << c.Code;
+}
 
 class CreateFailureTest : public ConnectionFileTest, public testing::WithParamInterface<FailureCase> {};
 

@@ -11,6 +11,11 @@ struct TicketCase {
     const char* Password;
 };
 
+void PrintTo(const TicketCase& c, std::ostream* out)
+{
+    *out << '"' << c.FileName << '"';
+}
+
 class ParseLaunchTicketTest : public testing::TestWithParam<TicketCase> {};
 
 TEST_P(ParseLaunchTicketTest, SplitsTheFileName)

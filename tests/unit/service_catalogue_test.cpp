@@ -15,6 +15,11 @@ struct RowCase {
     bool Companion;
 };
 
+void PrintTo(const RowCase& c, std::ostream* out)
+{
+    *out << c.ProductCode;
+}
+
 class ResolveProfileTest : public testing::TestWithParam<RowCase> {
 protected:
     void SetUp() override { ResetRunState(); }

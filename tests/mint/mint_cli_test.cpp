@@ -1,0 +1,212 @@
+#include "tools/mint/mint_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "tests/mint/mint_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using minttest::Entries;
+using minttest::ReadFile;
+using minttest::WriteFile;
+
+struct Outcome {
+    int ExitCode;
+    std::string Out;
+    std::string Err;
+};
+
+Outcome RunWith(const std::vector<std::string>& args)
+{
+    std::ostringstream out, err;
+    const int exitCode = RunMint(args, out, err);
+    return Outcome{exitCode, out.str(), err.str()};
+}
+
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
+struct UsageCase {
+    const char* Name;
+    std::vector<std::string> Args;
+    const char* Error;
+};
+
+class UsageErrorTest : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageErrorTest, ExitsWithCodeTwoAndSaysWhatIsWrong)
+{
+    const Outcome run = RunWith(GetParam().Args);
+    EXPECT_EQ(run.ExitCode, 2);
+    EXPECT_EQ(FirstLine(run.Err), std::string("launcher-mint: ") + GetParam().Error);
+    EXPECT_NE(run.Err.find("Try launcher-mint --help."), std::string::npos);
+    EXPECT_EQ(run.Out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UsageErrorTest,
+    testing::Values(
+        UsageCase{"NoArguments", {}, "nothing to do"},
+        UsageCase{"UnknownOption", {"--roster", "r.csv", "--outdir", "d"}, "unknown option --outdir"},
+        UsageCase{"StrayArgument", {"users.csv"}, "unexpected argument \"users.csv\""},
+        UsageCase{"ValueMissing", {"--launcher", "l.exe", "--roster"}, "--roster needs a value"},
+        UsageCase{"EmptyValue", {"--launcher=", "--roster", "r", "--out", "d"}, "--launcher needs a value"},
+        UsageCase{"FlagWithValue", {"--force=yes"}, "unknown option --force=yes"},
+        UsageCase{"OptionTwice", {"--out", "a", "--out=b"}, "--out is given twice"},
+        UsageCase{"MissingOut", {"--launcher", "l.exe", "--roster", "r.csv"}, "missing --out"},
+        UsageCase{"MissingLauncher", {"--roster", "r.csv", "--out", "d"}, "missing --launcher"},
+        UsageCase{"ExplainWithOthers", {"--explain", "x$y$z$.exe", "--force"}, "--explain takes no other options"},
+        UsageCase{"CatalogueWithOthers", {"--catalogue", "--out", "d"}, "--catalogue takes no other options"},
+        UsageCase{"MaxNameNotANumber",
+                  {"--launcher", "l", "--roster", "r", "--out", "d", "--max-name", "long"},
+                  "--max-name must be a number from 12 to 255"},
+        UsageCase{"MaxNameTooBig",
+                  {"--launcher", "l", "--roster", "r", "--out", "d", "--max-name=256"},
+                  "--max-name must be a number from 12 to 255"}),
+    [](const testing::TestParamInfo<UsageCase>& info) { return info.param.Name; });
+
+TEST(HelpTest, DescribesEveryOption)
+{
+    const Outcome run = RunWith({"--help"});
+    EXPECT_EQ(run.ExitCode, 0);
+    for (const char* option : {"--launcher", "--roster", "--out", "--force", "--max-name", "--explain", "--catalogue"})
+        EXPECT_NE(run.Out.find(std::string("  ") + option), std::string::npos) << option;
+}
+
+class MintCommandTest : public testing::Test {
+protected:
+    MintCommandTest()
+    {
+        WriteFile(launcher(), minttest::FakeLauncherBytes());
+    }
+
+    fs::path launcher() const { return temp / "launcher.exe"; }
+    fs::path roster() const { return temp / "users.csv"; }
+    fs::path out() const { return temp / "out"; }
+
+    std::vector<std::string> MintArgs() const
+    {
+        return {"--launcher", launcher().string(), "--roster", roster().string(), "--out", out().string()};
+    }
+
+    minttest::TempDir temp;
+};
+
+TEST_F(MintCommandTest, WritesCopiesAndListsThem)
+{
+    WriteFile(roster(), "product,user,password\nVELSO_8,ivanov,secret\nVELSO_NRT,petrov,x y\n");
+    const Outcome run = RunWith(MintArgs());
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out, "VELSO_8$ivanov$secret$.exe\nVELSO_NRT$petrov$x y$.exe\ncopies written to " +
+                           out().string() + ": 2\n");
+    EXPECT_EQ(run.Err, roster().string() +
+                           ":3: warning: password: contains a space; the launcher quotes it for cmdkey, but check "
+                           "that it is meant\n");
+    EXPECT_EQ(Entries(out()), (std::vector<std::string>{"VELSO_8$ivanov$secret$.exe", "VELSO_NRT$petrov$x y$.exe"}));
+}
+
+TEST_F(MintCommandTest, BadRosterWritesNothing)
+{
+    WriteFile(roster(), "product,user,password\nVELSO_8,ivanov,secret\nVELSO_8,,secret\n");
+    const Outcome run = RunWith(MintArgs());
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err, roster().string() + ":3: error: user: is empty\nlauncher-mint: nothing written\n");
+    EXPECT_FALSE(fs::exists(out()));
+}
+
+TEST_F(MintCommandTest, ExistingCopyWithoutForceWritesNothing)
+{
+    WriteFile(roster(), "product,user,password\nVELSO_8,ivanov,secret\nVELSO_8,petrov,secret\n");
+    fs::create_directory(out());
+    WriteFile(out() / "VELSO_8$petrov$secret$.exe", "old");
+    Outcome run = RunWith(MintArgs());
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(Entries(out()), std::vector<std::string>{"VELSO_8$petrov$secret$.exe"});
+    EXPECT_EQ(FirstLine(run.Err), "launcher-mint: \"" + (out() / "VELSO_8$petrov$secret$.exe").string() +
+                                      "\" exists already; --force replaces it (roster line 3)");
+
+    std::vector<std::string> args = MintArgs();
+    args.push_back("--force");
+    run = RunWith(args);
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(ReadFile(out() / "VELSO_8$petrov$secret$.exe"), minttest::FakeLauncherBytes());
+}
+
+TEST_F(MintCommandTest, MaxNameSetsTheLengthLimit)
+{
+    WriteFile(roster(), "product,user,password\nVELSO_8,u,p\nVELSO_8,u,pp\n");  // 16 and 17 characters
+    std::vector<std::string> args = MintArgs();
+    args.push_back("--max-name=16");
+    const Outcome run = RunWith(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(FirstLine(run.Err), roster().string() +
+                                      ":3: error: file name: has 17 characters, more than the 16 that fit (see "
+                                      "--max-name)");
+}
+
+TEST_F(MintCommandTest, UnreadableInputsAreNamed)
+{
+    WriteFile(roster(), "product,user,password\nVELSO_8,u,p\n");
+    std::vector<std::string> args = MintArgs();
+    args[1] = (temp / "missing.exe").string();
+    Outcome run = RunWith(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "launcher-mint: cannot read the launcher \"" + args[1] + "\"\n");
+
+    args = MintArgs();
+    args[1] = roster().string();
+    run = RunWith(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "launcher-mint: \"" + args[1] + "\" is not a Windows executable\n");
+
+    args = MintArgs();
+    args[3] = (temp / "missing.csv").string();
+    run = RunWith(args);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err, "launcher-mint: cannot read the roster \"" + args[3] + "\"\n");
+    EXPECT_FALSE(fs::exists(out()));
+}
+
+// The built program, as scripts and later end-to-end tests call it.
+class MintBinaryTest : public MintCommandTest {
+protected:
+    int Execute(const std::vector<std::string>& args, std::string& output)
+    {
+        std::string command = "'" MINT_BINARY "'";
+        for (const std::string& arg : args)
+            command += " '" + arg + "'";
+        command += " 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        output.clear();
+        char buffer[4096];
+        for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, n);
+        const int status = pclose(pipe);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(MintBinaryTest, MintsAndExplainsWithExitCodes)
+{
+    WriteFile(roster(), u8"product,user,password\nVELSO_DOR_RK,Сидоров,секрет\n");
+    std::string output;
+    EXPECT_EQ(Execute(MintArgs(), output), 0) << output;
+    const std::string copy = u8"VELSO_DOR_RK$Сидоров$секрет$.exe";
+    EXPECT_EQ(ReadFile(out() / copy), minttest::FakeLauncherBytes());
+
+    EXPECT_EQ(Execute({"--explain", (out() / copy).string()}, output), 0);
+    EXPECT_NE(output.find(u8"Display name:  \"ВЕЛСО ДОР ЛМ\""), std::string::npos) << output;
+    EXPECT_EQ(Execute({"--explain", "VELSO_DOR_RK$x$y.exe"}, output), 1);
+    EXPECT_EQ(Execute(MintArgs(), output), 1);  // exists already
+    EXPECT_EQ(Execute({"--frobnicate"}, output), 2);
+}
+
+}  // namespace
