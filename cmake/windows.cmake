@@ -2,6 +2,7 @@
 enable_language(RC)
 
 add_executable(launcher WIN32
+  platform/win32/cxx_runtime.cpp
   platform/win32/platform_win32.cpp
   resources/launcher.rc
 )
@@ -15,9 +16,27 @@ target_link_options(launcher PRIVATE
   -Wl,--no-insert-timestamp
   -Wl,--gc-sections
 )
-target_compile_options(launcher_ticket PRIVATE -ffunction-sections -fdata-sections)
-target_compile_options(launcher_logic PRIVATE -ffunction-sections -fdata-sections)
-target_compile_options(launcher PRIVATE -ffunction-sections -fdata-sections)
+
+# Nothing in the launcher throws or catches, and it runs on one thread. Built
+# without exceptions, RTTI and thread-safe statics, and with
+# platform/win32/cxx_runtime.cpp standing in for the library's throwing
+# helpers, the exe carries none of the C++ run-time's unwinding, demangling
+# and locale code. The host build keeps exceptions: the test fake needs them.
+# launcher-mint links launcher_ticket too; its own code keeps exceptions, and
+# the ticket code throws nothing of its own.
+set(LAUNCHER_WINDOWS_CXX_OPTIONS
+  -fno-exceptions -fno-rtti -fno-threadsafe-statics
+  -ffunction-sections -fdata-sections
+)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # 32-bit Windows unwinds structured exceptions along the stack's own frame
+  # chain; the DWARF tables would serve C++ exceptions only. (64-bit Windows
+  # needs its unwind tables for every function, so they stay.)
+  list(APPEND LAUNCHER_WINDOWS_CXX_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables)
+endif()
+target_compile_options(launcher_ticket PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
+target_compile_options(launcher_logic PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
+target_compile_options(launcher PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 
 enable_testing()
 

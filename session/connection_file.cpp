@@ -1,6 +1,6 @@
 #include "session/connection_file.h"
 
-#include <cstdio>
+#include <cstdint>
 
 #include "launcher/launcher_main.h"
 #include "platform/platform.h"
@@ -30,6 +30,17 @@ std::string InOutErrorMessage(unsigned long code)
     }
 }
 
+// Eight upper-case hexadecimal digits, as the report shows code addresses;
+// by hand rather than through printf, which would bring the C library's whole
+// formatter into the executable for this one number.
+std::string HexDigits(std::uint32_t value)
+{
+    std::string digits(8, '0');
+    for (std::string::size_type index = digits.size(); index-- > 0; value >>= 4)
+        digits[index] = "0123456789ABCDEF"[value & 0xF];
+    return digits;
+}
+
 // Reports the failure at the caller's code address and ends the run; kept
 // out of line so the return address is the failing check's.
 [[noreturn]] __attribute__((noinline)) void RaiseInOutError(unsigned long code)
@@ -37,9 +48,7 @@ std::string InOutErrorMessage(unsigned long code)
     std::string message = InOutErrorMessage(code);
     if (message.back() != '.')
         message += '.';
-    char address[9];
-    std::snprintf(address, sizeof address, "%08X",
-                  static_cast<unsigned>(platform::CodeOffsetInModule(__builtin_return_address(0))));
+    const std::string address = HexDigits(platform::CodeOffsetInModule(__builtin_return_address(0)));
     platform::ReportFatalErrorAndExit("Exception EInOutError in module " + FileNamePart(platform::ExecutablePath()) +
                                       " at " + address + ".\r\n" + message + "\r\n");
 }

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "launcher/launcher_main.h"
+#include "platform/win32/fatal_error.h"
 
 namespace {
 
@@ -108,8 +109,7 @@ std::uint32_t CodeOffsetInModule(const void* codeAddress)
 
 void ReportFatalErrorAndExit(const std::string& text)
 {
-    MessageBoxA(nullptr, text.c_str(), "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-    ExitProcess(1);
+    ShowFatalErrorAndExit(text.c_str());
 }
 
 void ExitProcessWith(int exitCode)
@@ -118,6 +118,12 @@ void ExitProcessWith(int exitCode)
 }
 
 }  // namespace platform
+
+void ShowFatalErrorAndExit(const char* text)
+{
+    MessageBoxA(nullptr, text, "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    ExitProcess(1);
+}
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

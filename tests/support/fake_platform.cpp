@@ -122,7 +122,7 @@ void ShowInformationBox(const std::string& caption, const std::string& text)
 
 std::uint32_t CodeOffsetInModule(const void*)
 {
-    return 0x1A2B;
+    return instance.CodeOffset;
 }
 
 void ReportFatalErrorAndExit(const std::string& text)

@@ -2,6 +2,7 @@
 // files live in memory, and failures can be arranged per operation.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct Platform {
     std::string ExecutablePath = "C:\\Users\\user\\Downloads\\launcher.exe";
     int WindowsMajorVersion = 10;
     std::string DesktopFolder = "C:\\Users\\user\\Desktop";
+    // Where in the image every code address is said to lie.
+    std::uint32_t CodeOffset = 0x1A2B;
 
     // Arranged failures: the OS error code an operation fails with (0: none).
     unsigned long CreateError = 0;

@@ -129,6 +129,33 @@ INSTANTIATE_TEST_SUITE_P(OsCodes, CreateFailureTest,
                                          FailureCase{32, "I/O error 32."}, FailureCase{112, "I/O error 112."},
                                          FailureCase{1224, "I/O error 1224."}));
 
+struct OffsetCase {
+    std::uint32_t Offset;
+    const char* Shown;
+};
+
+void PrintTo(const OffsetCase& c, std::ostream* out)
+{
+    *out << c.Shown;
+}
+
+class CodeOffsetTest : public ConnectionFileTest, public testing::WithParamInterface<OffsetCase> {};
+
+TEST_P(CodeOffsetTest, ReportShowsTheOffsetAsEightUpperCaseHexDigits)
+{
+    ResolveProfile("VELSO_8");
+    fake::State().CodeOffset = GetParam().Offset;
+    fake::State().CreateError = 5;
+    EXPECT_EQ(WriteAndReportExit(), 1);
+    EXPECT_EQ(fake::State().FatalReport, std::string("Exception EInOutError in module VELSO_8$ivanov$secret$.exe at ") +
+                                             GetParam().Shown + ".\r\nFile access denied.\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, CodeOffsetTest,
+                         testing::Values(OffsetCase{0, "00000000"}, OffsetCase{0xF, "0000000F"},
+                                         OffsetCase{0x3607, "00003607"}, OffsetCase{0x00401000, "00401000"},
+                                         OffsetCase{0xFEDCBA98, "FEDCBA98"}, OffsetCase{0xFFFFFFFF, "FFFFFFFF"}));
+
 TEST_F(ConnectionFileTest, FailedWriteRemovesTheHalfWrittenFile)
 {
     ResolveProfile("VELSO_8");
