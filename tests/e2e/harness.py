@@ -28,6 +28,7 @@ import time
 
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver64"
+WINE_FONTS = "/usr/share/wine/fonts"  # Debian's fonts-wine
 LOCALE = "ru_RU.UTF-8"
 CODE_PAGE = "cp1251"
 INFO_CAPTION = "Удаленное подключение"
@@ -216,6 +217,11 @@ class Display:
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         return found.stdout.decode("utf-8", "replace").strip()
 
+    def capture(self, window, path):
+        """Saves the window's picture (its own pixels, frame included) as PNG."""
+        subprocess.run(["import", "-window", window, "png:" + path], env=dict(os.environ, DISPLAY=self.name),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
+
     def press_return(self, window):
         subprocess.run(["xdotool", "key", "--window", window, "Return"], env=dict(os.environ, DISPLAY=self.name),
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -227,12 +233,15 @@ class Display:
 
 class BoxCloser(threading.Thread):
     """Presses Return on every window that shows up, as a user closing each
-    box would, so that no run waits for a person."""
+    box would, so that no run waits for a person. on_window(display, window,
+    title), when given, sees each new window first."""
 
-    def __init__(self, display):
+    def __init__(self, display, on_window=None):
         super().__init__(daemon=True)
         self.display = display
+        self.on_window = on_window
         self.titles = []
+        self.error = None
         self.stopping = threading.Event()
 
     def run(self):
@@ -241,7 +250,13 @@ class BoxCloser(threading.Thread):
             for window in self.display.visible_windows():
                 if window not in seen:
                     seen.add(window)
-                    self.titles.append(self.display.window_title(window))
+                    title = self.display.window_title(window)
+                    self.titles.append(title)
+                    if self.on_window and not self.error:
+                        try:
+                            self.on_window(self.display, window, title)
+                        except Exception as error:  # raised again by Sandbox.run
+                            self.error = error
                 self.display.press_return(window)
 
     def stop(self):
@@ -283,6 +298,18 @@ def append_registry(prefix, key, values):
         f.writelines(lines)
 
 
+def install_wine_fonts(prefix):
+    """Wine's own fonts (Tahoma for the boxes, Marlett for the caption
+    buttons) where Windows programs find them: this Wine's boot leaves the
+    prefix's font folder empty, and the boxes then fall back to other fonts."""
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    if os.path.isdir(WINE_FONTS):
+        for name in os.listdir(WINE_FONTS):
+            if not os.path.exists(os.path.join(fonts, name)):
+                shutil.copyfile(os.path.join(WINE_FONTS, name), os.path.join(fonts, name))
+
+
 def make_template(directory):
     """Boots a prefix with the relay settings for message boxes."""
     directory = os.path.abspath(directory)
@@ -300,6 +327,7 @@ def make_template(directory):
     # Xvfb has no window manager; Wine's managed windows wait seconds for one
     # each time a box closes.
     append_registry(prefix, r"Software\Wine\X11 Driver", {"Managed": "N"})
+    install_wine_fonts(prefix)
     with open(os.path.join(directory, "ready"), "w") as f:
         f.write(home)
 
@@ -389,6 +417,7 @@ class Sandbox:
         self.relay_log = os.path.join(self.root, "relay.log")
         self._immutable = []
         self._holders = []
+        self.launcher_pid = None
         try:
             self._populate(template, standins)
         except BaseException:
@@ -521,23 +550,43 @@ class Sandbox:
         with open(self.log, "rb") as f:
             return parse_records(f.read())
 
-    def run(self, launcher, while_client_runs=None, timeout=RUN_TIMEOUT):
+    def clear_run_traces(self):
+        """An empty desktop and stand-in log, so the next run in this sandbox
+        shows only what it did itself."""
+        for name in self.desktop_files():
+            os.unlink(os.path.join(self.desktop, name))
+        if os.path.exists(self.log):
+            os.unlink(self.log)
+
+    def run_program(self, program, arguments, timeout=RUN_TIMEOUT):
+        """Runs another Windows program (a console one: its output is
+        captured) in this sandbox's prefix, without the stand-ins' settings."""
+        env = wine_environment(self.home, self.prefix, shared_display().name)
+        return subprocess.run([WINE, program, *arguments], env=env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              timeout=timeout)
+
+    def run(self, launcher, while_client_runs=None, timeout=RUN_TIMEOUT, on_box=None):
         """Runs the launcher copy and returns what happened. With
         while_client_runs, the stand-in client waits until that function has
-        looked at the sandbox; its return value lands in while_running."""
+        looked at the sandbox; its return value lands in while_running.
+        Meanwhile launcher_pid is the Unix process that runs the copy.
+        on_box(display, window, title) sees every box before it is closed."""
         display = shared_display()
         env = wine_environment(self.home, self.prefix, display.name)
         env.update(WINEDEBUG="+relay", STANDIN_LOG=self.windows_path(self.log))
         release = os.path.join(self.root, "client.release")
         if while_client_runs:
             env.update(MSTSC_RELEASE=self.windows_path(release), STANDIN_TIMEOUT=str(timeout))
-        closer = BoxCloser(display)
+        closer = BoxCloser(display, on_box)
         closer.start()
         observed = None
         try:
             with open(self.relay_log, "wb") as relay:
                 process = subprocess.Popen([WINE, launcher], env=env, stdout=subprocess.DEVNULL, stderr=relay,
                                            cwd=os.path.dirname(launcher))
+                # Wine runs the program in the process it was started as.
+                self.launcher_pid = process.pid
                 deadline = time.monotonic() + timeout
                 if while_client_runs:
                     while not any(r.program == "mstsc" for r in self.records()):
@@ -557,10 +606,28 @@ class Sandbox:
                     process.wait()
                     raise HarnessError(f"the launcher did not end within {timeout} s")
         finally:
+            self.launcher_pid = None
             closer.stop()
+        if closer.error:
+            raise closer.error
         with open(self.relay_log, "rb") as f:
             boxes = parse_message_boxes(f.read())
         return RunResult(exit_code, boxes, self.desktop_files(), self.records(), closer.titles, observed)
+
+    def wineserver_pid(self):
+        """The Unix process of this prefix's Wine server, None when none runs."""
+        wanted = b"WINEPREFIX=" + self.prefix.encode() + b"\0"
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    program = f.read().split(b"\0")[0]
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    environment = f.read()
+            except OSError:
+                continue
+            if program == WINESERVER.encode() and wanted in environment:
+                return int(pid)
+        return None
 
     def kill_wine(self):
         env = wine_environment(self.home, self.prefix)
