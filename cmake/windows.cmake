@@ -1,7 +1,9 @@
-# The Windows executable: logic plus the Win32 platform layer and resources.
+# The Windows executable: the entry point, the logic, the Win32 platform layer
+# and the resources.
 enable_language(RC)
 
 add_executable(launcher WIN32
+  entry/winmain.cpp
   platform/win32/cxx_runtime.cpp
   platform/win32/platform_win32.cpp
   resources/launcher.rc
@@ -22,7 +24,7 @@ target_link_options(launcher PRIVATE
 # platform/win32/cxx_runtime.cpp standing in for the library's throwing
 # helpers, the exe carries none of the C++ run-time's unwinding, demangling
 # and locale code. The host build keeps exceptions: the test fake needs them.
-# launcher-mint links launcher_ticket too; its own code keeps exceptions, and
+# launcher-mint links launcher_core too; its own code keeps exceptions, and
 # the ticket code throws nothing of its own.
 set(LAUNCHER_WINDOWS_CXX_OPTIONS
   -fno-exceptions -fno-rtti -fno-threadsafe-statics
@@ -34,7 +36,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # needs its unwind tables for every function, so they stay.)
   list(APPEND LAUNCHER_WINDOWS_CXX_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables)
 endif()
-target_compile_options(launcher_ticket PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
+target_compile_options(launcher_core PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 target_compile_options(launcher_logic PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 target_compile_options(launcher PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 

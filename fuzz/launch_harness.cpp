@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "launcher/service_catalogue.h"
-#include "session/connection_file.h"
+#include "core/connection_file_text.h"
+#include "core/service_catalogue.h"
 #include "tests/support/fake_platform.h"
 
 namespace harness {
@@ -222,7 +222,9 @@ Expectation Expect(const Setup& setup, const ModelTicket& ticket, int row)
     Expectation expected;
     const std::string& userName = ticket.Fields[1];
     const std::string& password = ticket.Fields[2];
-    if (row < 0 || userName.empty() || password.empty()) {
+    // A "?" stands where Windows could not spell a character of the name.
+    const auto usable = [](const std::string& field) { return !field.empty() && field.find('?') == std::string::npos; };
+    if (row < 0 || !usable(userName) || !usable(password)) {
         expected.Calls = {"box " + Caption + " [" + RenameNotice + "]", "exit 0"};
         return expected;
     }
@@ -256,8 +258,11 @@ Expectation Expect(const Setup& setup, const ModelTicket& ticket, int row)
             return true;
         expected.Calls.push_back("fatal");
         expected.ExitCode = 1;
-        expected.FatalReport = "Exception EInOutError in module " + ticket.FileName + " at " + ReportedOffset +
-                               ".\r\n" + InOutErrorMessage(error) + "\r\n";
+        const std::string report = "Exception EInOutError in module " + ticket.FileName + " at " + ReportedOffset +
+                                   ".\r\n" + InOutErrorMessage(error) + "\r\n";
+        // The report reaches the box as a C string; a NUL (which no real
+        // file name holds) ends it there.
+        expected.FatalReport = report.c_str();
         return false;
     };
 
@@ -265,7 +270,7 @@ Expectation Expect(const Setup& setup, const ModelTicket& ticket, int row)
     if (!writes(entry.Profile, file))
         return expected;
     expected.Calls.push_back("run mstsc [\"" + file + "\"]");
-    if (entry.Companion) {
+    if (entry.CompanionWanted) {
         const ConnectionProfile& companion = CompanionProfile();
         if (!writes(companion, std::string(setup.DesktopFolder) + "\\" + companion.DisplayName + ".rdp"))
             return expected;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "fuzz/launch_harness.h"
-#include "launcher/service_catalogue.h"
+#include "core/service_catalogue.h"
 
 int main(int argc, char** argv)
 {

@@ -1,22 +1,20 @@
 #include "launcher/launch_session.h"
 
-#include "launcher/run_state.h"
-#include "launcher/service_catalogue.h"
+#include "core/connection_file_text.h"
+#include "launcher/connection_file.h"
+#include "launcher/credential_staging.h"
 #include "platform/platform.h"
-#include "session/connection_file.h"
-#include "session/credential_staging.h"
-#include "session/hidden_process_runner.h"
 
-void LaunchSession()
+int LaunchSession(const LaunchTicket& ticket, const CatalogueRow& row)
 {
-    StageCredentials();
-    WriteConnectionFile();
+    StageCredentials(ticket, row.Profile.HostName, platform::WindowsMajorVersion());
+    const std::string desktop = platform::DesktopFolder();
+    WriteConnectionFile(desktop, row.Profile);
     // Quoted, so a desktop path with spaces reaches the client as one argument.
-    RunHiddenAndWait("mstsc", "\"" + ConnectionFilePath(GetDesktopFolder()) + "\"");
-    if (CompanionWanted) {
+    platform::RunHiddenAndWait("mstsc", "\"" + ConnectionFilePath(desktop, row.Profile) + "\"");
+    if (row.CompanionWanted) {
         // Only written once the session is over; the user opens it when needed.
-        Profile = CompanionProfile();
-        WriteConnectionFile();
+        WriteConnectionFile(desktop, CompanionProfile());
     }
-    platform::ExitProcessWith(0);
+    return 0;
 }

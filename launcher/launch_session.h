@@ -2,5 +2,8 @@
 // Desktop client, and the companion file for the product that wants one.
 #pragma once
 
-// Ends the process; never returns.
-[[noreturn]] void LaunchSession();
+#include "core/launch_ticket.h"
+#include "core/service_catalogue.h"
+
+// Returns the exit code of a finished run (0) once the client has closed.
+int LaunchSession(const LaunchTicket& ticket, const CatalogueRow& row);

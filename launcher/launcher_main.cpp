@@ -1,11 +1,10 @@
 #include "launcher/launcher_main.h"
 
+#include "core/launch_ticket.h"
+#include "core/service_catalogue.h"
+#include "core/ticket_validation.h"
 #include "launcher/launch_session.h"
-#include "launcher/launch_ticket.h"
 #include "launcher/notice.h"
-#include "launcher/run_state.h"
-#include "launcher/service_catalogue.h"
-#include "platform/platform.h"
 
 namespace {
 
@@ -14,13 +13,13 @@ const char* const RenameNotice = "Пожалуйста не переименов
 
 }  // namespace
 
-void LauncherMain()
+int LauncherMain(const std::string& executablePath)
 {
-    Ticket = ParseLaunchTicket(FileNamePart(platform::ExecutablePath()));
-    ResolveProfile(Ticket.ProductCode);
-    if (!TicketIsUsable()) {
+    const LaunchTicket ticket = ParseLaunchTicket(FileNamePart(executablePath));
+    const CatalogueRow* const row = FindCatalogueRow(ticket.ProductCode);
+    if (!TicketIsUsable(ticket, row)) {
         ShowNotice(RenameNotice);
-        platform::ExitProcessWith(0);
+        return 0;
     }
-    LaunchSession();
+    return LaunchSession(ticket, *row);
 }

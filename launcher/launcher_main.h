@@ -2,7 +2,8 @@
 // either launches the session or asks the user not to rename the file.
 #pragma once
 
-#include "launcher/ticket_validation.h"
+#include <string>
 
-// Ends the process; never returns.
-[[noreturn]] void LauncherMain();
+// Returns the process's exit code: 0 after the rename notice or a finished
+// run. (An I/O failure ends the process from inside with code 1.)
+int LauncherMain(const std::string& executablePath);

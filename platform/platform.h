@@ -8,6 +8,10 @@
 
 namespace platform {
 
+// What the process does before the launcher's own code runs: reads the
+// Windows version once.
+void StartUp();
+
 // Full path of the running executable, as the OS reports it into a buffer of
 // 261 characters (a longer path arrives cut to that length).
 std::string ExecutablePath();
@@ -27,8 +31,9 @@ unsigned long CloseFile(FileHandle file);
 unsigned long RemoveFile(const std::string& path);
 
 // Starts a program through the shell without a window and returns once it has
-// ended. A program that cannot be started returns at once.
-void StartHiddenAndWait(const std::string& program, const std::string& parameters);
+// ended; the one way the launcher starts programs. A program that cannot be
+// started returns at once; its exit code is not reported.
+void RunHiddenAndWait(const std::string& program, const std::string& parameters);
 
 // A modal information box with no owner window; returns when it is closed.
 void ShowInformationBox(const std::string& caption, const std::string& text);
@@ -37,9 +42,8 @@ void ShowInformationBox(const std::string& caption, const std::string& text);
 std::uint32_t CodeOffsetInModule(const void* codeAddress);
 
 // The run-time's report of an unhandled error ("Application Error" box),
-// then the end of the process with exit code 1.
-[[noreturn]] void ReportFatalErrorAndExit(const std::string& text);
-
-[[noreturn]] void ExitProcessWith(int exitCode);
+// then the end of the process with exit code 1. Takes a plain C string so
+// that it can report a failed allocation without making one.
+[[noreturn]] void ReportFatalErrorAndExit(const char* text);
 
 }  // namespace platform

@@ -13,7 +13,7 @@
 #include <new>
 #include <string>
 
-#include "platform/win32/fatal_error.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ void* operator new(std::size_t size)
 {
     if (void* block = std::malloc(size != 0 ? size : 1))
         return block;
-    ShowFatalErrorAndExit(OutOfMemory);
+    platform::ReportFatalErrorAndExit(OutOfMemory);
 }
 
 void operator delete(void* block) noexcept
@@ -46,34 +46,34 @@ namespace std {
 
 void __throw_bad_alloc()
 {
-    ShowFatalErrorAndExit(OutOfMemory);
+    platform::ReportFatalErrorAndExit(OutOfMemory);
 }
 
 void __throw_bad_array_new_length()
 {
-    ShowFatalErrorAndExit(OutOfMemory);
+    platform::ReportFatalErrorAndExit(OutOfMemory);
 }
 
 void __throw_length_error(const char* what)
 {
-    ShowFatalErrorAndExit(what);
+    platform::ReportFatalErrorAndExit(what);
 }
 
 void __throw_logic_error(const char* what)
 {
-    ShowFatalErrorAndExit(what);
+    platform::ReportFatalErrorAndExit(what);
 }
 
 void __throw_out_of_range(const char* what)
 {
-    ShowFatalErrorAndExit(what);
+    platform::ReportFatalErrorAndExit(what);
 }
 
 // The format's arguments are left out: the message names the failed check,
 // which is all a report of a programming error needs.
 void __throw_out_of_range_fmt(const char* format, ...)
 {
-    ShowFatalErrorAndExit(format);
+    platform::ReportFatalErrorAndExit(format);
 }
 
 }  // namespace std

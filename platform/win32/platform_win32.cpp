@@ -6,12 +6,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "launcher/launcher_main.h"
-#include "platform/win32/fatal_error.h"
 
 namespace {
 
-// Read once before the launcher's own code runs.
+// Read once at start-up, before the launcher's own code runs.
 int MajorVersion = 0;
 
 int QueryWindowsMajorVersion()
@@ -30,6 +28,11 @@ int QueryWindowsMajorVersion()
 }  // namespace
 
 namespace platform {
+
+void StartUp()
+{
+    MajorVersion = QueryWindowsMajorVersion();
+}
 
 std::string ExecutablePath()
 {
@@ -81,7 +84,7 @@ unsigned long RemoveFile(const std::string& path)
     return DeleteFileA(path.c_str()) ? 0 : GetLastError();
 }
 
-void StartHiddenAndWait(const std::string& program, const std::string& parameters)
+void RunHiddenAndWait(const std::string& program, const std::string& parameters)
 {
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
@@ -107,26 +110,10 @@ std::uint32_t CodeOffsetInModule(const void* codeAddress)
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(codeAddress) - base);
 }
 
-void ReportFatalErrorAndExit(const std::string& text)
-{
-    ShowFatalErrorAndExit(text.c_str());
-}
-
-void ExitProcessWith(int exitCode)
-{
-    ExitProcess(static_cast<UINT>(exitCode));
-}
-
-}  // namespace platform
-
-void ShowFatalErrorAndExit(const char* text)
+void ReportFatalErrorAndExit(const char* text)
 {
     MessageBoxA(nullptr, text, "Application Error", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
     ExitProcess(1);
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
-{
-    MajorVersion = QueryWindowsMajorVersion();
-    LauncherMain();
-}
+}  // namespace platform

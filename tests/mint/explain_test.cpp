@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "launcher/catalogue_hosts.h"
+#include "core/catalogue_hosts.h"
 #include "tools/mint/cp1251.h"
 #include "tests/support/fake_platform.h"
 
@@ -164,7 +164,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, ExplainPathTest,
 TEST(ExplainTest, CharacterOutsideTheCodePageArrivesAsQuestionMark)
 {
     const Explained explained = Explain(u8"VELSO_8$Łukasz$secret$.exe");
-    EXPECT_EQ(explained.ExitCode, 0);
+    EXPECT_EQ(explained.ExitCode, 1);
+    EXPECT_EQ(LinesStartingWith(explained.Out, "Why:"),
+              std::vector<std::string>{"Why:           the user name holds \"?\": a character code page 1251 lacks, "
+                                       "which would store a wrong credential"});
     // Outside the macro, which would also quote it as plain text.
     const std::vector<std::string> note = {
         u8"Note:          \"Ł\" (U+0141) and any other character code page 1251 lacks reach the launcher as \"?\""};

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "launcher/service_catalogue.h"
+#include "core/service_catalogue.h"
 #include "tests/mint/mint_test_support.h"
 #include "tests/support/fake_platform.h"
 #include "tools/mint/cp1251.h"
@@ -89,7 +89,7 @@ TEST(RoundTripTest, EveryMintedCopyOpensItsCatalogueRow)
         EXPECT_NE(file.find("server port:i:" + profile.Port + "\r\n"), std::string::npos);
         EXPECT_NE(file.find("full address:s:" + profile.HostName + "\r\n"), std::string::npos);
         EXPECT_EQ(fake::State().Files.count(Desktop + CompanionProfile().DisplayName + ".rdp"),
-                  CatalogueRows()[row].Companion ? 1u : 0u);
+                  CatalogueRows()[row].CompanionWanted ? 1u : 0u);
     }
     EXPECT_EQ(std::count(seen.begin(), seen.end(), true), CatalogueRowCount());
 }

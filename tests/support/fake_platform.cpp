@@ -1,7 +1,6 @@
 #include "tests/support/fake_platform.h"
 
 #include "launcher/launcher_main.h"
-#include "launcher/run_state.h"
 #include "platform/platform.h"
 
 namespace fake {
@@ -31,13 +30,14 @@ void Reset()
     instance = Platform{};
     openPaths.clear();
     createCount = 0;
-    ResetRunState();
 }
 
 int RunLauncher()
 {
     try {
-        LauncherMain();
+        const int exitCode = LauncherMain(instance.ExecutablePath);
+        Record("exit " + std::to_string(exitCode));
+        return exitCode;
     } catch (const ProcessEnded& ended) {
         return ended.ExitCode;
     }
@@ -110,7 +110,7 @@ unsigned long RemoveFile(const std::string& path)
     return 0;
 }
 
-void StartHiddenAndWait(const std::string& program, const std::string& parameters)
+void RunHiddenAndWait(const std::string& program, const std::string& parameters)
 {
     fake::Record("run " + program + " [" + parameters + "]");
 }
@@ -125,17 +125,11 @@ std::uint32_t CodeOffsetInModule(const void*)
     return instance.CodeOffset;
 }
 
-void ReportFatalErrorAndExit(const std::string& text)
+void ReportFatalErrorAndExit(const char* text)
 {
     fake::Record("fatal");
     instance.FatalReport = text;
     throw fake::ProcessEnded{1};
-}
-
-void ExitProcessWith(int exitCode)
-{
-    fake::Record("exit " + std::to_string(exitCode));
-    throw fake::ProcessEnded{exitCode};
 }
 
 }  // namespace platform

@@ -9,7 +9,8 @@
 
 namespace fake {
 
-// Thrown where the real platform would end the process.
+// Thrown where the real platform ends the process from inside: the fatal-error
+// report.
 struct ProcessEnded {
     int ExitCode;
 };
@@ -39,7 +40,8 @@ struct Platform {
 Platform& State();
 void Reset();
 
-// Runs the launcher entry against the fake and returns its exit code.
+// Runs the launcher entry on the fake's executable path and returns its exit
+// code, recorded as the last call ("exit N") unless the fatal report ended it.
 int RunLauncher();
 
 }  // namespace fake

@@ -1,12 +1,12 @@
-#include "session/connection_file.h"
+#include "launcher/connection_file.h"
 
 #include <fstream>
 #include <iterator>
 
 #include <gtest/gtest.h>
 
-#include "launcher/catalogue_hosts.h"
-#include "launcher/service_catalogue.h"
+#include "core/catalogue_hosts.h"
+#include "core/service_catalogue.h"
 #include "tests/support/fake_platform.h"
 
 namespace {
@@ -25,10 +25,15 @@ std::string Golden(const std::string& name)
     return text;
 }
 
-int WriteAndReportExit()
+const ConnectionProfile& Velso8()
+{
+    return FindCatalogueRow("VELSO_8")->Profile;
+}
+
+int WriteAndReportExit(const ConnectionProfile& profile = Velso8())
 {
     try {
-        WriteConnectionFile();
+        WriteConnectionFile(fake::State().DesktopFolder, profile);
     } catch (const fake::ProcessEnded& ended) {
         return ended.ExitCode;
     }
@@ -61,11 +66,9 @@ class GoldenFileTest : public ConnectionFileTest, public testing::WithParamInter
 
 TEST_P(GoldenFileTest, WritesTheFixtureBytesUnderTheDisplayName)
 {
-    if (GetParam().ProductCode)
-        ResolveProfile(GetParam().ProductCode);
-    else
-        Profile = CompanionProfile();
-    EXPECT_EQ(WriteAndReportExit(), -1);
+    const ConnectionProfile& profile =
+        GetParam().ProductCode ? FindCatalogueRow(GetParam().ProductCode)->Profile : CompanionProfile();
+    EXPECT_EQ(WriteAndReportExit(profile), -1);
     const std::map<std::string, std::string> expected = {{DesktopFile(GetParam().FileName), Golden(GetParam().Fixture)}};
     EXPECT_EQ(fake::State().Files, expected);
 }
@@ -77,7 +80,6 @@ INSTANTIATE_TEST_SUITE_P(Profiles, GoldenFileTest,
 
 TEST_F(ConnectionFileTest, OverwritesAnEarlierFileCompletely)
 {
-    ResolveProfile("VELSO_8");
     fake::State().Files[DesktopFile("ВЕЛСО 8.rdp")] = std::string(5000, 'x');
     EXPECT_EQ(WriteAndReportExit(), -1);
     EXPECT_EQ(fake::State().Files[DesktopFile("ВЕЛСО 8.rdp")], Golden("velso8.rdp"));
@@ -85,7 +87,6 @@ TEST_F(ConnectionFileTest, OverwritesAnEarlierFileCompletely)
 
 TEST_F(ConnectionFileTest, ChecksEveryFileOperationInOrder)
 {
-    ResolveProfile("VELSO_8");
     EXPECT_EQ(WriteAndReportExit(), -1);
     const std::string path = DesktopFile("ВЕЛСО 8.rdp");
     const std::vector<std::string> expected = {"create " + path, "write " + path, "close " + path};
@@ -112,7 +113,6 @@ class CreateFailureTest : public ConnectionFileTest, public testing::WithParamIn
 
 TEST_P(CreateFailureTest, ReportsTheErrorAndLeavesTheOldFileAlone)
 {
-    ResolveProfile("VELSO_8");
     fake::State().Files[DesktopFile("ВЕЛСО 8.rdp")] = "someone else's file";
     fake::State().CreateError = GetParam().Code;
     EXPECT_EQ(WriteAndReportExit(), 1);
@@ -143,7 +143,6 @@ class CodeOffsetTest : public ConnectionFileTest, public testing::WithParamInter
 
 TEST_P(CodeOffsetTest, ReportShowsTheOffsetAsEightUpperCaseHexDigits)
 {
-    ResolveProfile("VELSO_8");
     fake::State().CodeOffset = GetParam().Offset;
     fake::State().CreateError = 5;
     EXPECT_EQ(WriteAndReportExit(), 1);
@@ -158,7 +157,6 @@ INSTANTIATE_TEST_SUITE_P(Offsets, CodeOffsetTest,
 
 TEST_F(ConnectionFileTest, FailedWriteRemovesTheHalfWrittenFile)
 {
-    ResolveProfile("VELSO_8");
     fake::State().WriteError = 112;
     EXPECT_EQ(WriteAndReportExit(), 1);
     const std::string path = DesktopFile("ВЕЛСО 8.rdp");
@@ -171,7 +169,6 @@ TEST_F(ConnectionFileTest, FailedWriteRemovesTheHalfWrittenFile)
 
 TEST_F(ConnectionFileTest, FailedCloseRemovesTheFile)
 {
-    ResolveProfile("VELSO_8");
     fake::State().CloseError = 5;
     EXPECT_EQ(WriteAndReportExit(), 1);
     EXPECT_TRUE(fake::State().Files.empty());
@@ -180,7 +177,6 @@ TEST_F(ConnectionFileTest, FailedCloseRemovesTheFile)
 
 TEST_F(ConnectionFileTest, UnknownDesktopFailsWithoutTouchingAnyFile)
 {
-    ResolveProfile("VELSO_8");
     fake::State().DesktopFolder = "";
     EXPECT_EQ(WriteAndReportExit(), 1);
     const std::vector<std::string> expected = {"fatal"};
@@ -190,13 +186,12 @@ TEST_F(ConnectionFileTest, UnknownDesktopFailsWithoutTouchingAnyFile)
 
 TEST_F(ConnectionFileTest, PathLongerThan259CharactersIsRefused)
 {
-    ResolveProfile("VELSO_8");  // "\ВЕЛСО 8.rdp" adds 12 characters
+    // "\ВЕЛСО 8.rdp" adds 12 characters
     fake::State().DesktopFolder = "C:\\" + std::string(259 - 12 - 3, 'd');
     EXPECT_EQ(WriteAndReportExit(), -1);
 
     fake::Reset();
     fake::State().ExecutablePath = "C:\\Users\\a\\Downloads\\VELSO_8$ivanov$secret$.exe";
-    ResolveProfile("VELSO_8");
     fake::State().DesktopFolder = "C:\\" + std::string(259 - 12 - 3 + 1, 'd');
     EXPECT_EQ(WriteAndReportExit(), 1);
     EXPECT_EQ(fake::State().Calls, std::vector<std::string>{"fatal"});

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/catalogue_hosts.h"
+#include "core/catalogue_hosts.h"
 #include "tests/support/fake_platform.h"
 
 namespace {

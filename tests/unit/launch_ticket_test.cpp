@@ -1,4 +1,4 @@
-#include "launcher/launch_ticket.h"
+#include "core/launch_ticket.h"
 
 #include <gtest/gtest.h>
 
@@ -44,5 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
         TicketCase{"VELSO 8$Ivan Ivanov$Se cr ET$.exe", "VELSO 8", "Ivan Ivanov", "Se cr ET"},
         TicketCase{"VELSO_8$ivanov$secret$more$fields$.exe", "VELSO_8", "ivanov", "secret"},
         TicketCase{"VELSO_8$иванов$пароль$.exe", "VELSO_8", "иванов", "пароль"}));
+
+TEST(FileNamePartTest, TakesWhatFollowsTheLastSeparator)
+{
+    EXPECT_EQ(FileNamePart("C:\\Users\\a\\Desktop\\VELSO_8$u$p$.exe"), "VELSO_8$u$p$.exe");
+    EXPECT_EQ(FileNamePart("C:VELSO_8$u$p$.exe"), "VELSO_8$u$p$.exe");
+    EXPECT_EQ(FileNamePart("VELSO_8$u$p$.exe"), "VELSO_8$u$p$.exe");
+    EXPECT_EQ(FileNamePart("\\\\server\\share$\\x$y$z$\\launcher.exe"), "launcher.exe");
+    EXPECT_EQ(FileNamePart("C:\\folder\\"), "");
+}
 
 }  // namespace

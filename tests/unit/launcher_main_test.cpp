@@ -2,22 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/run_state.h"
+#include "core/catalogue_hosts.h"
 #include "tests/support/fake_platform.h"
 
 namespace {
 
 const std::string RenameNoticeBox =
     "box Удаленное подключение [Пожалуйста не переименовывайте файл!\n\rСкачайте файл заново.]";
-
-TEST(FileNamePartTest, TakesWhatFollowsTheLastSeparator)
-{
-    EXPECT_EQ(FileNamePart("C:\\Users\\a\\Desktop\\VELSO_8$u$p$.exe"), "VELSO_8$u$p$.exe");
-    EXPECT_EQ(FileNamePart("C:VELSO_8$u$p$.exe"), "VELSO_8$u$p$.exe");
-    EXPECT_EQ(FileNamePart("VELSO_8$u$p$.exe"), "VELSO_8$u$p$.exe");
-    EXPECT_EQ(FileNamePart("\\\\server\\share$\\x$y$z$\\launcher.exe"), "launcher.exe");
-    EXPECT_EQ(FileNamePart("C:\\folder\\"), "");
-}
 
 class LauncherMainTest : public testing::Test {
 protected:
@@ -49,16 +40,29 @@ INSTANTIATE_TEST_SUITE_P(
                     "C:\\Users\\a\\Downloads\\VELSO_8$$secret$.exe",
                     "C:\\Users\\a\\Downloads\\$ivanov$secret$.exe",
                     // The ticket sits in a folder name, not in the file's own name.
-                    "C:\\VELSO_8$ivanov$secret$\\launcher.exe"));
+                    "C:\\VELSO_8$ivanov$secret$\\launcher.exe",
+                    // "?" is what Windows makes of a character the code page lacks
+                    // ("é", a fullwidth quote): the field is not what the name says.
+                    "C:\\Users\\a\\Downloads\\VELSO_8$ivanov$caf?$.exe",
+                    "C:\\Users\\a\\Downloads\\VELSO_8$a b? /smartcard ?c$.exe",
+                    "C:\\Users\\a\\Downloads\\VELSO_8$?$secret$.exe",
+                    "C:\\Users\\a\\Downloads\\VELSO?8$ivanov$secret$.exe"));
 
 TEST_F(LauncherMainTest, UsableTicketGoesOnToTheSession)
 {
-    EXPECT_EQ(RunAs("C:\\Users\\a$b\\Downloads\\VELSO_8$ivanov$secret$.exe"), 0);
+    EXPECT_EQ(RunAs("C:\\Users\\a$b\\Downloads\\VELSO_8$ivanov$secret$ (2).exe"), 0);
     ASSERT_FALSE(fake::State().Calls.empty());
+    EXPECT_EQ(fake::State().Calls.front(),
+              "run cmdkey [ /delete:termsrv/" LAUNCHER_HOST_A "]");
+    EXPECT_EQ(fake::State().Calls[1], "run cmdkey [ /generic:termsrv/" LAUNCHER_HOST_A " /user:ivanov /pass:secret]");
+    EXPECT_EQ(fake::State().Calls.back(), "exit 0");
+}
+
+TEST_F(LauncherMainTest, WhatFollowsTheThirdDollarDoesNotMatter)
+{
+    // A "?" there cannot change any field, so the name stays usable.
+    EXPECT_EQ(RunAs("C:\\Users\\a\\Downloads\\VELSO_8$ivanov$secret$?$.exe"), 0);
     EXPECT_NE(fake::State().Calls.front(), RenameNoticeBox);
-    EXPECT_EQ(Ticket.UserName, "ivanov");
-    EXPECT_EQ(Ticket.Password, "secret");
-    EXPECT_EQ(Profile.DisplayName, "ВЕЛСО 8");
 }
 
 }  // namespace

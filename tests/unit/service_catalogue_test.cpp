@@ -1,8 +1,8 @@
-#include "launcher/service_catalogue.h"
+#include "core/service_catalogue.h"
 
 #include <gtest/gtest.h>
 
-#include "launcher/catalogue_hosts.h"
+#include "core/catalogue_hosts.h"
 
 namespace {
 
@@ -20,26 +20,23 @@ void PrintTo(const RowCase& c, std::ostream* out)
     *out << c.ProductCode;
 }
 
-class ResolveProfileTest : public testing::TestWithParam<RowCase> {
-protected:
-    void SetUp() override { ResetRunState(); }
-};
+class FindCatalogueRowTest : public testing::TestWithParam<RowCase> {};
 
-TEST_P(ResolveProfileTest, FillsTheProfileOfTheRow)
+TEST_P(FindCatalogueRowTest, FindsTheRowOfTheCode)
 {
     const RowCase& c = GetParam();
-    Ticket.ProductCode = c.ProductCode;
-    ResolveProfile(Ticket.ProductCode);
-    EXPECT_EQ(Profile.DisplayName, c.DisplayName);
-    EXPECT_EQ(Profile.AppAlias, c.AppAlias);
-    EXPECT_EQ(Profile.HostName, c.HostName);
-    EXPECT_EQ(Profile.Port, c.Port);
-    EXPECT_EQ(CompanionWanted, c.Companion);
-    EXPECT_EQ(Ticket.ProductCode, c.AppAlias);
+    const CatalogueRow* row = FindCatalogueRow(c.ProductCode);
+    ASSERT_NE(row, nullptr);
+    EXPECT_STREQ(row->ProductCode, c.ProductCode);
+    EXPECT_EQ(row->Profile.DisplayName, c.DisplayName);
+    EXPECT_EQ(row->Profile.AppAlias, c.AppAlias);
+    EXPECT_EQ(row->Profile.HostName, c.HostName);
+    EXPECT_EQ(row->Profile.Port, c.Port);
+    EXPECT_EQ(row->CompanionWanted, c.Companion);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryRow, ResolveProfileTest,
+    EveryRow, FindCatalogueRowTest,
     testing::Values(RowCase{"VELSO_8", "ВЕЛСО 8", "VELSO8", LAUNCHER_HOST_A, "3395", false},
                     RowCase{"VELSO_8_Online", "ВЕЛСО 8 Онлайн", "VELSO8", LAUNCHER_HOST_A, "3396", false},
                     RowCase{"VELSO_NRT", "ВЕЛСО НРТ 2016", "ВЕЛСО НРТ2016", LAUNCHER_HOST_B, "3395", false},
@@ -52,26 +49,16 @@ INSTANTIATE_TEST_SUITE_P(
                     RowCase{"VELSO_DOR_RK", "ВЕЛСО ДОР ЛМ", "DOR_RK", LAUNCHER_HOST_D, "3395", false},
                     RowCase{"VELSO_DOR_RU", "ВЕЛСО ДОР РФ", "DOR_RU", LAUNCHER_HOST_B, "3395", false}));
 
-class UnknownProductCodeTest : public testing::TestWithParam<const char*> {
-protected:
-    void SetUp() override { ResetRunState(); }
-};
+class UnknownProductCodeTest : public testing::TestWithParam<const char*> {};
 
-TEST_P(UnknownProductCodeTest, LeavesTheRunStateEmpty)
+TEST_P(UnknownProductCodeTest, FindsNoRow)
 {
-    Ticket.ProductCode = GetParam();
-    ResolveProfile(Ticket.ProductCode);
-    EXPECT_EQ(Profile.DisplayName, "");
-    EXPECT_EQ(Profile.AppAlias, "");
-    EXPECT_EQ(Profile.HostName, "");
-    EXPECT_EQ(Profile.Port, "");
-    EXPECT_FALSE(CompanionWanted);
-    EXPECT_EQ(Ticket.ProductCode, GetParam());
+    EXPECT_EQ(FindCatalogueRow(GetParam()), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, UnknownProductCodeTest,
                          testing::Values("velso_8", "VELSO_8 ", " VELSO_8", "", "VELSO8", "VELSO_", "VELSO_8\t",
-                                         "VELSO_LM_CP_Online_"));
+                                         "VELSO_LM_CP_Online_", "MSProj", "VELSO_8?"));
 
 TEST(CompanionProfileTest, IsTheProjectClientOnTheLmHost)
 {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "launcher/service_catalogue.h"
-#include "launcher/ticket_validation.h"
+#include "core/service_catalogue.h"
+#include "core/ticket_validation.h"
 #include "tools/mint/cp1251.h"
 #include "tools/mint/launcher_view.h"
 
@@ -99,10 +99,15 @@ std::vector<std::string> RenameNoticeReasons(const std::string& ansi, const Laun
         reasons.push_back("the product code " + Quoted(parsed.ProductCode) + " is not in the catalogue; " +
                           (hint.empty() ? "launcher-mint --catalogue lists the codes" : hint));
     }
-    if (parsed.UserName.empty())
-        reasons.push_back(EmptyFieldReason(1, dollars));
-    if (parsed.Password.empty())
-        reasons.push_back(EmptyFieldReason(2, dollars));
+    const std::string* const credentials[] = {&parsed.UserName, &parsed.Password};
+    for (int field = 1; field <= 2; ++field) {
+        const std::string& value = *credentials[field - 1];
+        if (value.empty())
+            reasons.push_back(EmptyFieldReason(field, dollars));
+        else if (value.find('?') != std::string::npos)
+            reasons.push_back("the " + std::string(FieldNames[field]) +
+                              " holds \"?\": a character code page 1251 lacks, which would store a wrong credential");
+    }
     return reasons;
 }
 
@@ -158,6 +163,6 @@ void PrintCatalogue(std::ostream& out)
         const CatalogueRow& row = CatalogueRows()[i];
         out << i + 1 << '\t' << row.ProductCode << '\t' << Cp1251ToUtf8(row.Profile.DisplayName) << '\t'
             << Cp1251ToUtf8(row.Profile.AppAlias) << '\t' << row.Profile.HostName << '\t' << row.Profile.Port
-            << '\t' << (row.Companion ? "companion" : "-") << '\n';
+            << '\t' << (row.CompanionWanted ? "companion" : "-") << '\n';
     }
 }

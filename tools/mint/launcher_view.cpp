@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "launcher/launch_ticket.h"
-#include "launcher/ticket_validation.h"
+#include "core/ticket_validation.h"
 #include "tools/mint/cp1251.h"
 
 namespace {
@@ -64,11 +63,8 @@ std::string Differences(const std::string& code, const std::string& catalogueCod
 
 int CatalogueRowNumber(const std::string& productCode)
 {
-    for (int i = 0; i < CatalogueRowCount(); ++i) {
-        if (productCode == CatalogueRows()[i].ProductCode)
-            return i + 1;
-    }
-    return 0;
+    const CatalogueRow* const row = FindCatalogueRow(productCode);
+    return row ? static_cast<int>(row - CatalogueRows()) + 1 : 0;
 }
 
 std::string NearMissHint(const std::string& productCode)
@@ -83,17 +79,14 @@ std::string NearMissHint(const std::string& productCode)
 
 LauncherView ReadAsLauncher(const std::string& fileName)
 {
-    // The launcher's steps work on its one run state; start from a fresh one
-    // each time, as a new run of the launcher would.
-    ResetRunState();
     LauncherView view;
-    Ticket = ParseLaunchTicket(fileName);
-    view.Parsed = Ticket;
-    ResolveProfile(Ticket.ProductCode);
-    view.Profile = Profile;
-    view.CompanionWanted = CompanionWanted;
-    view.Usable = TicketIsUsable();
-    view.Row = CatalogueRowNumber(view.Parsed.ProductCode);
-    ResetRunState();
+    view.Parsed = ParseLaunchTicket(fileName);
+    const CatalogueRow* const row = FindCatalogueRow(view.Parsed.ProductCode);
+    if (row) {
+        view.Profile = row->Profile;
+        view.CompanionWanted = row->CompanionWanted;
+        view.Row = static_cast<int>(row - CatalogueRows()) + 1;
+    }
+    view.Usable = TicketIsUsable(view.Parsed, row);
     return view;
 }

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "launcher/run_state.h"
-#include "launcher/service_catalogue.h"
+#include "core/launch_ticket.h"
+#include "core/service_catalogue.h"
 
 struct LauncherView {
     LaunchTicket Parsed;        // the fields as the name carries them

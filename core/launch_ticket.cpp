@@ -1,4 +1,4 @@
-#include "launcher/launch_ticket.h"
+#include "core/launch_ticket.h"
 
 namespace {
 
@@ -25,4 +25,12 @@ LaunchTicket ParseLaunchTicket(const std::string& fileName)
     ticket.UserName = TakeField(rest);
     ticket.Password = TakeField(rest);
     return ticket;
+}
+
+std::string FileNamePart(const std::string& path)
+{
+    const std::string::size_type separator = path.find_last_of("\\:");
+    if (separator == std::string::npos)
+        return path;
+    return path.substr(separator + 1);
 }

@@ -3,21 +3,26 @@
 
 #include <string>
 
-#include "launcher/run_state.h"
+struct ConnectionProfile {
+    std::string DisplayName;
+    std::string AppAlias;
+    std::string HostName;
+    std::string Port;
+};
 
 struct CatalogueRow {
     const char* ProductCode;
     ConnectionProfile Profile;
-    bool Companion;
+    bool CompanionWanted;
 };
 
 // The rows in the order they are consulted.
 const CatalogueRow* CatalogueRows();
 int CatalogueRowCount();
 
+// The first row whose code equals productCode byte for byte (no trimming, no
+// case folding); null when there is none.
+const CatalogueRow* FindCatalogueRow(const std::string& productCode);
+
 // The second connection file written for the one product that asks for it.
 const ConnectionProfile& CompanionProfile();
-
-// Fills Profile (and CompanionWanted) from the first row whose code equals
-// productCode byte for byte; an unknown code leaves the run state as it was.
-void ResolveProfile(const std::string& productCode);

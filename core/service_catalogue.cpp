@@ -1,6 +1,6 @@
-#include "launcher/service_catalogue.h"
+#include "core/service_catalogue.h"
 
-#include "launcher/catalogue_hosts.h"
+#include "core/catalogue_hosts.h"
 
 namespace {
 
@@ -30,22 +30,17 @@ int CatalogueRowCount()
     return static_cast<int>(sizeof Rows / sizeof Rows[0]);
 }
 
+const CatalogueRow* FindCatalogueRow(const std::string& productCode)
+{
+    for (const CatalogueRow& row : Rows) {
+        if (productCode == row.ProductCode)
+            return &row;
+    }
+    return nullptr;
+}
+
 const ConnectionProfile& CompanionProfile()
 {
     static const ConnectionProfile companion = {"MSProject Online", "MSProj", LAUNCHER_HOST_E, "3397"};
     return companion;
-}
-
-void ResolveProfile(const std::string& productCode)
-{
-    for (const CatalogueRow& row : Rows) {
-        if (productCode == row.ProductCode) {
-            Profile = row.Profile;
-            if (row.Companion)
-                CompanionWanted = true;
-            // From here on the ticket's code slot carries the alias.
-            Ticket.ProductCode = row.Profile.AppAlias;
-            return;
-        }
-    }
 }

@@ -1,8 +1,0 @@
-#include "session/hidden_process_runner.h"
-
-#include "platform/platform.h"
-
-void RunHiddenAndWait(const std::string& program, const std::string& parameters)
-{
-    platform::StartHiddenAndWait(program, parameters);
-}
