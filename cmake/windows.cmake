@@ -11,7 +11,7 @@ add_executable(launcher WIN32
 # windres reads the icon itself; rebuild the resources when it changes.
 set_source_files_properties(resources/launcher.rc PROPERTIES
   OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/launcher.ico)
-target_link_libraries(launcher PRIVATE launcher_logic shell32)
+target_link_libraries(launcher PRIVATE launcher_logic)
 target_link_options(launcher PRIVATE
   -static -mwindows -s
   # No link time stamp: two builds of one commit are byte-identical.

@@ -20,9 +20,11 @@ PNG_SIGNATURE = b'\x89PNG\r\n\x1a\n'
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
 PNG_ICON_SIZES = (256,)
 
-# Windows' own DLLs the launcher may use; anything else would have to ship
-# beside the exe, which a single-file launcher cannot do.
-SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'shell32.dll', 'shfolder.dll', 'advapi32.dll', 'msvcrt.dll'}
+# The DLLs the launcher may import: Windows loads these from its protected
+# list (KnownDLLs), never from the copy's folder. Anything else (shell32 and
+# what it pulls in) is loaded at run time from the system folder, after the
+# DLL search has been restricted.
+SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'msvcrt.dll'}
 MINGW_RUNTIME_DLLS = ('libstdc++', 'libgcc', 'libwinpthread')
 
 VERSION = (1, 0, 0, 0)

@@ -61,11 +61,12 @@ def time_stamp(data, image):
 
 
 def foreign_dll(data, image):
-    replace_in(data, 0, b'USER32.dll\0', b'EVIL32.dll\0')
+    # A system DLL, but one Windows searches for beside the exe first.
+    replace_in(data, 0, b'USER32.dll\0', b'shcore.dll\0')
 
 
 def mingw_runtime_dll(data, image):
-    replace_in(data, 0, b'SHELL32.dll\0', b'libgcc.dll\0\0')
+    replace_in(data, 0, b'USER32.dll\0', b'libgcc.dll\0')
 
 
 def size_missing(data, image):
