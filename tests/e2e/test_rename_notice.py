@@ -37,6 +37,21 @@ class RenameNoticeTest(unittest.TestCase):
             with self.subTest(label), Sandbox() as sandbox:
                 self.assert_rename_notice(sandbox.run(sandbox.place_launcher(file_name, folder)))
 
+    def test_characters_the_code_page_lacks_never_become_look_alikes(self):
+        # Each name would read as a usable ticket, with other credentials than
+        # the user's, if Windows turned these characters into look-alikes.
+        cases = [
+            ("fullwidth quotes and solidus would add a cmdkey switch", "VELSO_8$ivanov$a b＂ ／smartcard ＂c$.exe"),
+            ("fullwidth dollar would split a field", "VELSO_8$ivanov＄x$Secret1$.exe"),
+            ("fullwidth backslash would hide the name behind a folder", "x＼VELSO_8$ivanov$Secret1$.exe"),
+            ("é in the password would store another one", "VELSO_8$ivanov$café1$.exe"),
+            ("ł in the user name would store another one", "VELSO_8$Łukasz$Secret1$.exe"),
+        ]
+        with Sandbox() as sandbox:
+            for label, file_name in cases:
+                with self.subTest(label):
+                    self.assert_rename_notice(sandbox.run(sandbox.place_launcher(file_name, label)))
+
     def test_dollar_in_a_folder_name_changes_nothing(self):
         # Parsing the whole path would take "...\a" as the product code here.
         with Sandbox() as sandbox:

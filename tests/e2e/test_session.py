@@ -1,9 +1,11 @@
 """A correctly named copy does the whole job: credentials, connection file,
 the client on that file, and the companion file once the client has ended."""
 
+import os
+import subprocess
 import unittest
 
-from harness import Sandbox, fixture, host, windows_text
+from harness import WINE, Sandbox, fixture, host, wine_environment, windows_text
 
 
 def file_line(data, number):
@@ -75,6 +77,34 @@ class CompleteRunTest(unittest.TestCase):
             self.assertEqual(client[0].parameters,
                              windows_text('"C:\\users\\Иван Петров\\Рабочий стол\\ВЕЛСО 8.rdp"'))
             self.assertEqual(client[0].arguments, [windows_text("C:\\users\\Иван Петров\\Рабочий стол\\ВЕЛСО 8.rdp")])
+
+
+class DesktopOutsideTheCodePageTest(unittest.TestCase):
+
+    def unix_path(self, sandbox, windows_path):
+        """Where Wine takes a Windows path (short names included) to lead."""
+        found = subprocess.run([WINE, "winepath", "-u", windows_path],
+                               env=wine_environment(sandbox.home, sandbox.prefix), capture_output=True, check=True)
+        return os.path.realpath(found.stdout.decode().strip())
+
+    def test_the_file_lands_on_the_real_desktop_and_the_client_finds_it(self):
+        # A Kazakh user name, and OneDrive's folder named after a French company.
+        desktops = [r"C:\users\Әлия\Desktop", r"C:\users\user\OneDrive - Société Générale\Desktop"]
+        for desktop in desktops:
+            with self.subTest(desktop), Sandbox() as sandbox:
+                sandbox.set_desktop(desktop)
+                result = sandbox.run(sandbox.place_launcher("VELSO_8$ivanov$Secret1$.exe"))
+
+                self.assertEqual(result.exit_code, 0)
+                self.assertEqual(result.boxes, [])
+                self.assertEqual(result.desktop, {"ВЕЛСО 8.rdp": fixture("velso8.rdp", A=host("A"))})
+                self.assertEqual([r.program for r in result.records], ["cmdkey", "cmdkey", "mstsc"])
+                # One quoted path, in the code page, that leads to that very file.
+                client = result.records[2]
+                self.assertEqual(len(client.arguments), 1)
+                self.assertEqual(client.parameters, b'"' + client.arguments[0] + b'"')
+                self.assertEqual(self.unix_path(sandbox, client.arguments[0].decode("cp1251")),
+                                 os.path.realpath(sandbox.unix_path(desktop + "\\ВЕЛСО 8.rdp")))
 
 
 if __name__ == "__main__":
