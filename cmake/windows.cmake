@@ -6,9 +6,10 @@ add_executable(launcher WIN32
   platform/win32/platform_win32.cpp
   resources/launcher.rc
 )
-# windres reads the icon itself; rebuild the resources when it changes.
+# windres reads the icon and the manifest itself; rebuild the resources when
+# they change.
 set_source_files_properties(resources/launcher.rc PROPERTIES
-  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/launcher.ico)
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/launcher.ico;${CMAKE_SOURCE_DIR}/resources/launcher.manifest")
 target_link_libraries(launcher PRIVATE launcher_logic shell32)
 target_link_options(launcher PRIVATE
   -static -mwindows -s
