@@ -39,6 +39,9 @@ target_compile_options(launcher_ticket PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 target_compile_options(launcher_logic PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 target_compile_options(launcher PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 
+# Signed after linking when the build is configured to sign (cmake/signing.cmake).
+launcher_sign_target(launcher)
+
 enable_testing()
 
 # The shipped exe is the 32-bit one: check its bytes and that they are
@@ -47,6 +50,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_subdirectory(tests/pe)
   add_subdirectory(tests/reproducible)
+  add_subdirectory(tests/signing)
 endif()
 
 # The end-to-end tests run the 64-bit build, the one Wine can run here.
