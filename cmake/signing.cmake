@@ -15,7 +15,7 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
 set(LAUNCHER_SIGNING_PFX "" CACHE FILEPATH
     "PKCS#12 file with the code-signing certificate and key; empty: the executables are not signed")
 set(LAUNCHER_SIGNING_PASSWORD_FILE "" CACHE FILEPATH
-    "File whose first line is the password of LAUNCHER_SIGNING_PFX")
+    "File holding only the password of LAUNCHER_SIGNING_PFX (a final line break does not count)")
 set(LAUNCHER_SIGNING_TIMESTAMP_URL "" CACHE STRING
     "RFC 3161 time-stamping server for the signatures; empty: no time stamp")
 
