@@ -8,9 +8,10 @@ add_executable(launcher WIN32
   platform/win32/platform_win32.cpp
   resources/launcher.rc
 )
-# windres reads the icon itself; rebuild the resources when it changes.
+# windres reads the icon and the manifest itself; rebuild the resources when
+# they change.
 set_source_files_properties(resources/launcher.rc PROPERTIES
-  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/launcher.ico)
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/launcher.ico;${CMAKE_SOURCE_DIR}/resources/launcher.manifest")
 target_link_libraries(launcher PRIVATE launcher_logic)
 target_link_options(launcher PRIVATE
   -static -mwindows -s
@@ -40,6 +41,9 @@ target_compile_options(launcher_core PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 target_compile_options(launcher_logic PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 target_compile_options(launcher PRIVATE ${LAUNCHER_WINDOWS_CXX_OPTIONS})
 
+# Signed after linking when the build is configured to sign (cmake/signing.cmake).
+launcher_sign_target(launcher)
+
 enable_testing()
 
 # The shipped exe is the 32-bit one: check its bytes and that they are
@@ -48,6 +52,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   add_subdirectory(tests/pe)
   add_subdirectory(tests/reproducible)
+  add_subdirectory(tests/signing)
 endif()
 
 # The end-to-end tests run the 64-bit build, the one Wine can run here.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Static checks of the shipped 32-bit launcher.exe, read as a PE file.
 
-    check_exe.py launcher.exe [--only header,imports,icon,version,texts]
+    check_exe.py launcher.exe [--only header,imports,icon,version,texts,manifest]
 
 Prints one line per check ("ok" or "FAIL" with every problem found) and exits
 non-zero if any check failed. Only the standard library is used.
@@ -10,11 +10,14 @@ non-zero if any check failed. Only the standard library is used.
 import argparse
 import struct
 import sys
+import xml.dom
+import xml.dom.minidom
+from xml.parsers.expat import ExpatError
 
 MACHINE_I386 = 0x014C
 OPTIONAL_MAGIC_PE32 = 0x010B
 SUBSYSTEM_WINDOWS_GUI = 2
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 PNG_SIGNATURE = b'\x89PNG\r\n\x1a\n'
 
 ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
@@ -45,6 +48,33 @@ TEXTS = (
     'ВЕЛСО ЛМ Онлайн',
     'ВЕЛСО ДОР РФ',
 )
+
+
+# The application manifest: the process manifest's resource name and language.
+MANIFEST_ID = 1  # CREATEPROCESS_MANIFEST_RESOURCE_ID
+MANIFEST_LANGUAGE = 0  # neutral
+ASM_V1 = 'urn:schemas-microsoft-com:asm.v1'
+ASM_V2 = 'urn:schemas-microsoft-com:asm.v2'
+ASM_V3 = 'urn:schemas-microsoft-com:asm.v3'
+COMPATIBILITY_V1 = 'urn:schemas-microsoft-com:compatibility.v1'
+SETTINGS_2005 = 'http://schemas.microsoft.com/SMI/2005/WindowsSettings'
+SETTINGS_2016 = 'http://schemas.microsoft.com/SMI/2016/WindowsSettings'
+# The asm.v1 children Windows XP knows; it refuses to start a program whose
+# manifest has any other (such as a trustInfo left without its asm.v2 namespace).
+XP_ASM_V1_CHILDREN = {'assemblyIdentity', 'dependency', 'description', 'file', 'noInherit', 'noInheritable'}
+SUPPORTED_OS = {
+    '{e2011457-1546-43c5-a5fe-008deee3d3f0}': 'Vista',
+    '{35138b9a-5d96-4fbd-8e2d-a2440225f93a}': '7',
+    '{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}': '8',
+    '{1f676c76-80e1-4239-95bb-83d0f6d0da78}': '8.1',
+    '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}': '10 and 11',
+}
+DPI_AWARE = 'true/pm'  # system aware before 8.1, per monitor from 8.1
+DPI_AWARENESS = 'PerMonitorV2, PerMonitor'
+COMMON_CONTROLS = {
+    'type': 'win32', 'name': 'Microsoft.Windows.Common-Controls', 'version': '6.0.0.0',
+    'processorArchitecture': '*', 'publicKeyToken': '6595b64144ccf1df', 'language': '*',
+}
 
 
 class BadImage(Exception):
@@ -307,12 +337,106 @@ def check_texts(image):
     return problems
 
 
+def elements(node, namespace, name):
+    """Every element below node with this namespace and local name."""
+    return [e for e in node.getElementsByTagNameNS(namespace, name)]
+
+
+def text_of(element):
+    return ''.join(child.data for child in element.childNodes if child.nodeType == child.TEXT_NODE).strip()
+
+
+def manifest_xp_problems(root):
+    """What Windows XP's loader would refuse: it then starts nothing at all."""
+    problems = []
+    for element in root.getElementsByTagName('*') + [root]:
+        declared = [a.value for a in element.attributes.values() if a.namespaceURI == xml.dom.XMLNS_NAMESPACE]
+        if len(declared) > 1:
+            # Two declarations on one element crash XP SP2's csrss (KB 921337).
+            problems.append('<%s> declares %d namespaces (%s); XP wants at most one per element'
+                            % (element.tagName, len(declared), ', '.join(declared)))
+        if element.namespaceURI == ASM_V3 and not element.prefix:
+            problems.append('<%s> is in asm.v3 without a prefix; XP accepts only the prefixed form' % element.tagName)
+    for child in root.childNodes:
+        if child.nodeType != child.ELEMENT_NODE:
+            continue
+        if child.namespaceURI == ASM_V1 and child.localName not in XP_ASM_V1_CHILDREN:
+            problems.append('<%s> in asm.v1 under <assembly>: XP rejects the manifest' % child.localName)
+    trust = elements(root, ASM_V2, 'trustInfo')
+    if len(trust) != 1:
+        problems.append('%d trustInfo elements in asm.v2, want 1 (XP loads no other form)' % len(trust))
+    return problems
+
+
+def manifest_content_problems(root):
+    problems = []
+    identities = [e for e in root.childNodes if e.nodeType == e.ELEMENT_NODE
+                  and (e.namespaceURI, e.localName) == (ASM_V1, 'assemblyIdentity')]
+    if len(identities) != 1:
+        problems.append('%d assemblyIdentity elements of the program, want 1' % len(identities))
+    else:
+        version = identities[0].getAttribute('version').split('.')
+        if identities[0].getAttribute('type') != 'win32' or not identities[0].getAttribute('name') or \
+                len(version) != 4 or not all(part.isdigit() for part in version):
+            problems.append('program identity wants type "win32", a name and a four-part version')
+
+    levels = [e for trust in elements(root, ASM_V2, 'trustInfo') for e in elements(trust, ASM_V2, 'requestedExecutionLevel')]
+    if [(e.getAttribute('level'), e.getAttribute('uiAccess')) for e in levels] != [('asInvoker', 'false')]:
+        problems.append('requestedExecutionLevel %s, want exactly one: level "asInvoker", uiAccess "false"'
+                        % [(e.getAttribute('level'), e.getAttribute('uiAccess')) for e in levels])
+
+    systems = [e.getAttribute('Id') for e in elements(root, COMPATIBILITY_V1, 'supportedOS')]
+    if sorted(systems) != sorted(SUPPORTED_OS):
+        missing = [SUPPORTED_OS[i] for i in SUPPORTED_OS if i not in systems]
+        problems.append('supportedOS %s; missing: %s' % (systems, ', '.join(missing) or 'none (extra or doubled entries)'))
+
+    settings = elements(root, ASM_V3, 'windowsSettings')
+    for namespace, name, want in ((SETTINGS_2005, 'dpiAware', DPI_AWARE), (SETTINGS_2016, 'dpiAwareness', DPI_AWARENESS)):
+        found = [text_of(e) for s in settings for e in elements(s, namespace, name)]
+        # A doubled setting makes Windows refuse the whole manifest.
+        if found != [want]:
+            problems.append('%s in %s: %s, want exactly one, %r' % (name, namespace, found, want))
+
+    dependencies = [{name: e.getAttribute(name) for name in COMMON_CONTROLS}
+                    for dependency in elements(root, ASM_V1, 'dependentAssembly')
+                    for e in elements(dependency, ASM_V1, 'assemblyIdentity')]
+    if dependencies != [COMMON_CONTROLS]:
+        problems.append('dependencies %s, want exactly Common Controls 6: %s' % (dependencies, COMMON_CONTROLS))
+    return problems
+
+
+def check_manifest(image):
+    manifests = image.resources().get(RT_MANIFEST, {})
+    found = [(name, language) for name, languages in manifests.items() for language in languages]
+    if found != [(MANIFEST_ID, MANIFEST_LANGUAGE)]:
+        return ['manifest resources %s (name, language), want exactly [(1, 0)]: the loader reads manifest 1' % found]
+    offset, size = manifests[MANIFEST_ID][MANIFEST_LANGUAGE]
+    data = image.data[offset:offset + size]
+    try:
+        text = data.decode('utf-8')
+    except UnicodeDecodeError as error:
+        return ['manifest is not UTF-8: %s' % error]
+    if text.startswith('\ufeff'):
+        return ['manifest starts with a byte-order mark']
+    if not text.startswith('<?xml version="1.0" encoding="UTF-8"'):
+        return ['manifest does not start with an XML declaration of UTF-8']
+    try:
+        root = xml.dom.minidom.parseString(data).documentElement
+    except ExpatError as error:
+        return ['manifest is not well-formed XML: %s' % error]
+    if (root.namespaceURI, root.localName, root.getAttribute('manifestVersion')) != (ASM_V1, 'assembly', '1.0'):
+        return ['manifest root is <%s> in %s, want <assembly manifestVersion="1.0"> in asm.v1'
+                % (root.tagName, root.namespaceURI)]
+    return manifest_xp_problems(root) + manifest_content_problems(root)
+
+
 CHECKS = {
     'header': check_header,
     'imports': check_imports,
     'icon': check_icon,
     'version': check_version,
     'texts': check_texts,
+    'manifest': check_manifest,
 }
 
 

@@ -43,6 +43,34 @@ def replace_in(data, start, old, new):
     return at
 
 
+def resource_entry(image, directory, name):
+    """File offset of the directory entry for a numbered resource name."""
+    root, _size = image.directory(2)
+    named, numbered = struct.unpack_from('<HH', image.data, directory + 12)
+    for i in range(named + numbered):
+        entry = directory + 16 + 8 * i
+        if image.u32(entry) == name:
+            return entry, root + (image.u32(entry + 4) & 0x7FFFFFFF)
+    raise AssertionError('no resource entry %d' % name)
+
+
+def edit_manifest(data, image, *edits):
+    """Applies (old, new) text edits to the embedded manifest, keeping its
+    size by padding or shortening the first comment."""
+    offset, size = resource(image, check_exe.RT_MANIFEST)
+    text = bytes(data[offset:offset + size])
+    for old, new in edits:
+        assert old in text, old
+        text = text.replace(old, new, 1)
+    start = text.index(b'<!--') + 4
+    end = text.index(b'-->', start)
+    body = text[start:end]
+    excess = len(text) - size
+    assert len(body) > excess, 'the first comment is too short to make room'
+    body = body[:len(body) - excess] if excess > 0 else body + b' ' * -excess
+    patch(data, offset, text[:start] + body + text[end:])
+
+
 # Each fault: the one check that must catch it, and the patch.
 def pe32_plus(data, image):
     patch(data, image.optional_header, struct.pack('<H', 0x20B))
@@ -127,6 +155,86 @@ def caption_in_utf8(data, image):
     data += 'Удаленное подключение'.encode('utf-8')
 
 
+def manifest_missing(data, image):
+    root, _size = image.directory(2)
+    entry, _subdirectory = resource_entry(image, root, check_exe.RT_MANIFEST)
+    patch(data, entry, struct.pack('<I', 23))  # RT_HTML
+
+
+def manifest_not_number_1(data, image):
+    root, _size = image.directory(2)
+    _entry, names = resource_entry(image, root, check_exe.RT_MANIFEST)
+    entry, _languages = resource_entry(image, names, 1)
+    patch(data, entry, struct.pack('<I', 2))
+
+
+def manifest_not_utf8(data, image):
+    edit_manifest(data, image, (b'Windows XP reads', b'Windows XP r\xe9ads'))
+
+
+def manifest_with_byte_order_mark(data, image):
+    edit_manifest(data, image, (b'<?xml', b'\xef\xbb\xbf<?xml'))
+
+
+def manifest_not_well_formed(data, image):
+    edit_manifest(data, image, (b'</assembly>', b'</assembl>'))
+
+
+def trust_info_without_namespace(data, image):
+    edit_manifest(data, image, (b'<trustInfo xmlns="urn:schemas-microsoft-com:asm.v2">', b'<trustInfo>'))
+
+
+def trust_info_in_asm_v3(data, image):
+    edit_manifest(data, image, (b'<trustInfo xmlns="urn:schemas-microsoft-com:asm.v2">',
+                                b'<trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">'))
+
+
+def namespace_declared_twice(data, image):
+    edit_manifest(data, image, (b'xmlns:asmv3="urn:schemas-microsoft-com:asm.v3">',
+                                b'xmlns:asmv3="urn:schemas-microsoft-com:asm.v3" xmlns="urn:schemas-microsoft-com:asm.v3">'))
+
+
+def application_settings_unprefixed(data, image):
+    edit_manifest(data, image,
+                  (b'<asmv3:application xmlns:asmv3=', b'<application xmlns='),
+                  (b'<asmv3:windowsSettings>', b'<windowsSettings>'),
+                  (b'</asmv3:windowsSettings>', b'</windowsSettings>'),
+                  (b'</asmv3:application>', b'</application>'))
+
+
+def administrator_requested(data, image):
+    edit_manifest(data, image, (b'level="asInvoker"', b'level="requireAdministrator"'))
+
+
+def ui_access(data, image):
+    edit_manifest(data, image, (b'uiAccess="false"', b'uiAccess="true"'))
+
+
+def windows_10_not_supported(data, image):
+    edit_manifest(data, image, (b'<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>', b''))
+
+
+def dpi_aware_system_only(data, image):
+    edit_manifest(data, image, (b'>true/pm<', b'>true<'))
+
+
+def dpi_awareness_in_2005_namespace(data, image):
+    edit_manifest(data, image, (b'SMI/2016/WindowsSettings', b'SMI/2005/WindowsSettings'))
+
+
+def dpi_aware_doubled(data, image):
+    line = b'<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>'
+    edit_manifest(data, image, (line, line + line))
+
+
+def common_controls_5(data, image):
+    edit_manifest(data, image, (b'Common-Controls" version="6.0.0.0"', b'Common-Controls" version="5.82.0.0"'))
+
+
+def common_controls_for_x86_only(data, image):
+    edit_manifest(data, image, (b'processorArchitecture="*" publicKeyToken', b'processorArchitecture="x86" publicKeyToken'))
+
+
 # A PE32+ header moves the data directories, so other checks fail with it.
 CASCADING = (pe32_plus,)
 
@@ -148,6 +256,23 @@ FAULTS = (
     ('version', company_named),
     ('texts', caption_altered),
     ('texts', caption_in_utf8),
+    ('manifest', manifest_missing),
+    ('manifest', manifest_not_number_1),
+    ('manifest', manifest_not_utf8),
+    ('manifest', manifest_with_byte_order_mark),
+    ('manifest', manifest_not_well_formed),
+    ('manifest', trust_info_without_namespace),
+    ('manifest', trust_info_in_asm_v3),
+    ('manifest', namespace_declared_twice),
+    ('manifest', application_settings_unprefixed),
+    ('manifest', administrator_requested),
+    ('manifest', ui_access),
+    ('manifest', windows_10_not_supported),
+    ('manifest', dpi_aware_system_only),
+    ('manifest', dpi_awareness_in_2005_namespace),
+    ('manifest', dpi_aware_doubled),
+    ('manifest', common_controls_5),
+    ('manifest', common_controls_for_x86_only),
 )
 
 
