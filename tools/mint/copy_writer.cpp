@@ -136,11 +136,11 @@ private:
                 const fs::path target = request_.OutDir / old.filename();
                 if (fs::exists(fs::symlink_status(target)))
                     continue;
-                std::error_code error;
-                fs::rename(old, target, error);
-                if (error) {
+                try {
+                    operations_.Rename(old, target);
+                } catch (const fs::filesystem_error& error) {
                     throw std::runtime_error("cannot move " + ShownPath(old) + " back to " + ShownPath(target) +
-                                             ": " + error.message() + "; move it yourself, then run again");
+                                             ": " + error.code().message() + "; move it yourself, then run again");
                 }
                 messages_.Say("moved " + ShownPath(target) + " back into place from an interrupted run");
             }
@@ -391,12 +391,7 @@ private:
 
 FileOperations RealFileOperations()
 {
-    return FileOperations{[](const fs::path& from, const fs::path& to) { fs::rename(from, to); },
-                          [](const fs::path& file) {
-                              if (!fs::remove(file))
-                                  throw fs::filesystem_error("cannot delete", file,
-                                                             std::make_error_code(std::errc::no_such_file_or_directory));
-                          }};
+    return FileOperations{RenameEntry, DeleteEntry};
 }
 
 WriteResult WriteCopies(const CopyRequest& request, Messages& messages, const FileOperations& operations)

@@ -44,41 +44,96 @@ std::runtime_error FolderError(const fs::path& folder, const std::string& reason
 
 #ifdef _WIN32
 
+namespace {
+
+// The system's reason in its own words, as UTF-8 for the console: the
+// standard category gives them in the ANSI code page.
+class WindowsErrorCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "windows"; }
+
+    std::string message(int code) const override
+    {
+        wchar_t* text = nullptr;
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::string utf8;
+        if (length > 0) {
+            const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+            utf8.resize(size > 0 ? size : 0);
+            if (size > 0)
+                WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), &utf8[0], size, nullptr, nullptr);
+        }
+        LocalFree(text);
+        while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ' || utf8.back() == '.'))
+            utf8.pop_back();
+        return utf8.empty() ? "Windows error " + std::to_string(code) : utf8;
+    }
+};
+
+std::error_code LastError()
+{
+    static const WindowsErrorCategory category;
+    return std::error_code(static_cast<int>(GetLastError()), category);
+}
+
+}  // namespace
+
 NameLimit OutputNameLimit(const fs::path& outDir)
 {
     NameLimit limit;
     limit.Utf16Units = true;
-    wchar_t volume[MAX_PATH + 1];
+    // Asked through a handle of the folder: asked by its root, Wine tries to
+    // read the volume's label from the raw device and complains on stderr.
+    const HANDLE folder = CreateFileW(NearestExistingFolder(outDir).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return limit;
     DWORD maxComponent = 0;
-    if (GetVolumePathNameW(NearestExistingFolder(outDir).c_str(), volume, MAX_PATH + 1) &&
-        GetVolumeInformationW(volume, nullptr, 0, nullptr, &maxComponent, nullptr, nullptr, 0) && maxComponent > 0)
+    if (GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, &maxComponent, nullptr, nullptr, 0) &&
+        maxComponent > 0)
         limit.MaxUnits = maxComponent;
+    CloseHandle(folder);
     return limit;
+}
+
+void RenameEntry(const fs::path& from, const fs::path& to)
+{
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING))
+        throw fs::filesystem_error("cannot rename", from, to, LastError());
+}
+
+void DeleteEntry(const fs::path& file)
+{
+    if (!DeleteFileW(file.c_str()))
+        throw fs::filesystem_error("cannot delete", file, LastError());
 }
 
 bool MakePrivateFolder(const fs::path& folder)
 {
     if (CreateDirectoryW(folder.c_str(), nullptr))
         return true;
-    const DWORD error = GetLastError();
-    if (error == ERROR_ALREADY_EXISTS)
+    const std::error_code error = LastError();
+    if (error.value() == ERROR_ALREADY_EXISTS)
         return false;
-    throw FolderError(folder, std::system_category().message(static_cast<int>(error)));
+    throw FolderError(folder, error.message());
 }
 
 void WritePrivateFile(const fs::path& path, const std::string& bytes)
 {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        throw WriteError(path, std::system_category().message(static_cast<int>(GetLastError())));
+        throw WriteError(path, LastError().message());
     DWORD written = 0;
     const BOOL wrote = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    const DWORD writeError = GetLastError();
+    const std::error_code writeError = LastError();
     const BOOL closed = CloseHandle(file);
     if (!wrote || written != bytes.size())
-        throw WriteError(path, std::system_category().message(static_cast<int>(writeError)));
+        throw WriteError(path, writeError.message());
     if (!closed)
-        throw WriteError(path, std::system_category().message(static_cast<int>(GetLastError())));
+        throw WriteError(path, LastError().message());
 }
 
 std::string ModeReadableByOthers(const fs::path&)
@@ -101,6 +156,17 @@ NameLimit OutputNameLimit(const fs::path& outDir)
     if (maxBytes > 0)
         limit.MaxUnits = static_cast<std::size_t>(maxBytes);
     return limit;
+}
+
+void RenameEntry(const fs::path& from, const fs::path& to)
+{
+    fs::rename(from, to);
+}
+
+void DeleteEntry(const fs::path& file)
+{
+    if (unlink(file.c_str()) != 0)
+        throw fs::filesystem_error("cannot delete", file, std::error_code(errno, std::generic_category()));
 }
 
 bool MakePrivateFolder(const fs::path& folder)

@@ -26,6 +26,12 @@ void WritePrivateFile(const std::filesystem::path& path, const std::string& byte
 // Empty when not; otherwise its mode, such as "0755", for the message.
 std::string ModeReadableByOthers(const std::filesystem::path& folder);
 
+// Rename and delete as the commit needs them; both throw
+// std::filesystem::filesystem_error with the system's own reason (on Windows
+// its words, such as "being used by another process").
+void RenameEntry(const std::filesystem::path& from, const std::filesystem::path& to);
+void DeleteEntry(const std::filesystem::path& file);
+
 // Windows refuses to delete a file with the read-only attribute, even once it
 // has been moved aside; POSIX deletes by the folder's rights, so never.
 bool IsReadOnlyFile(const std::filesystem::path& path);
