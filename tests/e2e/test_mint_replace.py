@@ -1,13 +1,17 @@
 """The Windows build of launcher-mint replacing copies with --force under Wine:
 what Windows refuses (deleting a read-only file, moving one another program
 holds open, two names that differ only in letter case) must end in an error
-with the folder as it was, never in "success" with an old copy left behind."""
+with the folder as it was, never in "success" with an old copy left behind.
+And Ctrl+C while it writes leaves no working copy behind."""
 
 import os
+import signal
 import stat
+import subprocess
+import time
 import unittest
 
-from harness import Sandbox, setting
+from harness import RUN_TIMEOUT, WINE, Sandbox, setting, shared_display, wine_environment
 
 ROSTER = "product,user,password\r\nVELSO_8,ivanov,Spring24\r\nVELSO_NRT,petrov,Secret1\r\n"
 NAMES = ["VELSO_8$ivanov$Spring24$.exe", "VELSO_NRT$petrov$Secret1$.exe"]
@@ -88,6 +92,41 @@ class MintReplaceTest(unittest.TestCase):
         self.assertEqual(code, 1, err)
         self.assertIn(NAMES[0] + '" differs only in letter case from ', err)
         self.assert_folder_as_before(twin)
+
+
+class MintInterruptTest(unittest.TestCase):
+
+    def test_ctrl_c_while_writing_removes_every_working_copy(self):
+        with Sandbox(standins=()) as sandbox:
+            roster = os.path.join(sandbox.root, "users.csv")
+            with open(roster, "w", encoding="utf-8", newline="") as f:
+                f.write("product,user,password\r\n")
+                f.writelines(f"VELSO_8,user{i},Pass{i}\r\n" for i in range(3000))
+            out = os.path.join(sandbox.root, "copies")
+            process = subprocess.Popen(
+                [WINE, setting("LAUNCHER_MINT_EXE"), "--launcher", sandbox.windows_path(setting("LAUNCHER_EXE")),
+                 "--roster", sandbox.windows_path(roster), "--out", sandbox.windows_path(out)],
+                env=wine_environment(sandbox.home, sandbox.prefix, shared_display().name),
+                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            try:
+                first = os.path.join(out, ".launcher-mint-0", "new", "VELSO_8$user0$Pass0$.exe")
+                deadline = time.monotonic() + RUN_TIMEOUT
+                while not os.path.exists(first) and process.poll() is None and time.monotonic() < deadline:
+                    time.sleep(0.001)
+                self.assertIsNone(process.poll(), "the run ended before it could be caught")
+                # Wine hands SIGINT to the console program as Ctrl+C.
+                process.send_signal(signal.SIGINT)
+                stdout, stderr = process.communicate(timeout=RUN_TIMEOUT)
+            finally:
+                if process.poll() is None:
+                    process.kill()
+                    process.communicate()
+
+            self.assertEqual(process.returncode, 130, stderr)
+            self.assertEqual(stderr.decode("utf-8").replace("\r\n", "\n"),
+                             "launcher-mint: interrupted; nothing written\n")
+            self.assertEqual(stdout, b"")
+            self.assertFalse(os.path.exists(out))
 
 
 if __name__ == "__main__":

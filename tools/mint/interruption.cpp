@@ -10,12 +10,23 @@
 namespace {
 
 volatile std::sig_atomic_t caughtSignal = 0;
+volatile std::sig_atomic_t deferring = 0;
 
 }  // namespace
 
 int InterruptionSignal()
 {
     return caughtSignal;
+}
+
+InterruptionsDeferred::InterruptionsDeferred()
+{
+    deferring = 1;
+}
+
+InterruptionsDeferred::~InterruptionsDeferred()
+{
+    deferring = 0;
 }
 
 #ifdef _WIN32
@@ -27,6 +38,8 @@ HANDLE cleanedUp = nullptr;
 
 BOOL WINAPI OnConsoleEvent(DWORD event)
 {
+    if (!deferring)
+        return FALSE;  // the default handler ends the process
     const bool closing = event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
     caughtSignal = closing ? SignalHangUp : SIGINT;
     // Windows gives a closing console's handlers about five seconds.
@@ -55,7 +68,12 @@ namespace {
 
 void OnSignal(int signal)
 {
-    caughtSignal = signal;
+    if (deferring) {
+        caughtSignal = signal;
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
 }
 
 }  // namespace

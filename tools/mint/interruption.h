@@ -7,6 +7,17 @@
 // Called once at the start of the program.
 void CatchInterruptions();
 
+// While one exists, an interruption only asks the run to stop (see
+// InterruptionSignal); otherwise it ends the program at once, as usual, for
+// there is nothing to take back (and a read from a terminal still stops).
+class InterruptionsDeferred {
+public:
+    InterruptionsDeferred();
+    ~InterruptionsDeferred();
+    InterruptionsDeferred(const InterruptionsDeferred&) = delete;
+    InterruptionsDeferred& operator=(const InterruptionsDeferred&) = delete;
+};
+
 // The signal that asked the run to stop (Windows: SIGINT for Ctrl+C and
 // Ctrl+Break, SIGHUP for closing the console, logging off, shutting down);
 // 0 while none did.

@@ -226,7 +226,10 @@ int Mint(const MintOptions& options, std::ostream& out, Messages& messages)
     request.Copies = check.Copies;
     request.Force = options.Force;
     request.StopSignal = InterruptionSignal;
-    const WriteResult result = WriteCopies(request, messages);
+    const WriteResult result = [&] {
+        InterruptionsDeferred deferred;
+        return WriteCopies(request, messages);
+    }();
     if (result.Complete) {
         for (const PlannedCopy& copy : check.Copies)
             out << copy.Name << '\n';
