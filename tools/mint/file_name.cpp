@@ -12,7 +12,7 @@ const char* const ReservedNames[] = {
     "lpt0", "lpt1", "lpt2", "lpt3", "lpt4",   "lpt5", "lpt6", "lpt7", "lpt8", "lpt9",
 };
 
-std::string Shown(char c)
+std::string ShownCharacter(char c)
 {
     return c == '"' ? std::string("a double quote") : std::string("\"") + c + "\"";
 }
@@ -54,7 +54,7 @@ std::string FieldCharacterProblem(const std::string& field)
         if (c == '$')
             return "contains \"$\", which the launcher reads as the end of a field";
         if (ForbiddenCharacters.find(c) != std::string::npos)
-            return "contains " + Shown(c) + ", which a Windows file name cannot hold";
+            return "contains " + ShownCharacter(c) + ", which a Windows file name cannot hold";
         if (byte < 0x20 || byte == 0x7F)
             return "contains a control character (" + UnicodeName(byte) + "), which a file name must not hold";
     }
