@@ -19,7 +19,8 @@ struct Explained {
 Explained Explain(const std::string& name)
 {
     std::ostringstream out, err;
-    const int exitCode = ExplainCopyName(name, out, err);
+    Messages messages(err);
+    const int exitCode = ExplainCopyName(name, out, messages);
     return Explained{exitCode, out.str(), err.str()};
 }
 

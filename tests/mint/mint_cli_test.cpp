@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 #include "tests/mint/mint_test_support.h"
 
@@ -207,6 +213,127 @@ TEST_F(MintBinaryTest, MintsAndExplainsWithExitCodes)
     EXPECT_EQ(Execute({"--explain", "VELSO_DOR_RK$x$y.exe"}, output), 1);
     EXPECT_EQ(Execute(MintArgs(), output), 1);  // exists already
     EXPECT_EQ(Execute({"--frobnicate"}, output), 2);
+}
+
+// Starts the built program; its stdout and stderr go to files in folder.
+pid_t Spawn(std::vector<std::string> args, const fs::path& folder)
+{
+    args.insert(args.begin(), MINT_BINARY);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 1, (folder / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&files, 2, (folder / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = 0;
+    EXPECT_EQ(posix_spawn(&pid, MINT_BINARY, &files, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&files);
+    return pid;
+}
+
+// Its exit code, or minus the signal that ended it; one that hangs is killed.
+int WaitFor(pid_t pid)
+{
+    int status = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (waitpid(pid, &status, WNOHANG) != pid) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the program did not end";
+            kill(pid, SIGKILL);
+            deadline = std::chrono::steady_clock::time_point::max();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? -WTERMSIG(status) : -1000;
+}
+
+// Before the writing starts there is nothing to take back, so Ctrl+C ends the
+// program at once, also while it waits for a roster that does not come.
+TEST_F(MintCommandTest, SignalBeforeWritingEndsTheProgramAtOnce)
+{
+    ASSERT_EQ(mkfifo(roster().c_str(), 0600), 0);
+    const pid_t pid = Spawn(MintArgs(), temp.Path());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(pid, SIGINT);
+    EXPECT_EQ(WaitFor(pid), -SIGINT);
+    EXPECT_FALSE(fs::exists(out()));
+}
+
+// A roster big enough that the run can be caught while it writes.
+class InterruptedRunTest : public MintCommandTest {
+protected:
+    static const int Rows = 20000;
+
+    InterruptedRunTest()
+    {
+        std::string roster = "product,user,password\n";
+        for (int i = 0; i < Rows; ++i)
+            roster += "VELSO_8,user" + std::to_string(i) + ",Pass" + std::to_string(i) + "\n";
+        WriteFile(this->roster(), roster);
+    }
+
+    static std::string CopyName(int row)
+    {
+        return "VELSO_8$user" + std::to_string(row) + "$Pass" + std::to_string(row) + "$.exe";
+    }
+
+    // Starts the program with its output going to files, and stops it (SIGSTOP)
+    // once its first working copy is staged; returns its process id.
+    pid_t StartAndCatchWhileWriting()
+    {
+        const pid_t pid = Spawn(MintArgs(), temp.Path());
+        const fs::path firstStaged = out() / ".launcher-mint-0" / "new" / CopyName(0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!fs::exists(firstStaged) && std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                ADD_FAILURE() << "the run ended before it could be caught:\n" << ReadFile(temp / "stderr");
+                return pid;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        kill(pid, SIGSTOP);
+        // Caught midway: nothing is in place yet.
+        EXPECT_FALSE(fs::exists(out() / CopyName(Rows - 1)));
+        return pid;
+    }
+
+};
+
+// Ctrl+C and kill -TERM: each working copy holds a password in its name.
+TEST_F(InterruptedRunTest, SignalRemovesEveryWorkingCopyAndExitsWithItsCode)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const pid_t pid = StartAndCatchWhileWriting();
+        kill(pid, signal);
+        kill(pid, SIGCONT);
+        EXPECT_EQ(WaitFor(pid), 128 + signal);
+        EXPECT_EQ(ReadFile(temp / "stderr"), "launcher-mint: interrupted; nothing written\n");
+        EXPECT_EQ(ReadFile(temp / "stdout"), "");
+        EXPECT_FALSE(fs::exists(out()));  // the run made it, and took it back
+    }
+}
+
+TEST_F(InterruptedRunTest, NextRunRemovesWhatAKilledRunLeft)
+{
+    fs::create_directory(out());
+    fs::permissions(out(), fs::perms::owner_all, fs::perm_options::replace);
+    WriteFile(out() / "notes.txt", "keep");
+    const pid_t pid = StartAndCatchWhileWriting();
+    kill(pid, SIGKILL);
+    EXPECT_EQ(WaitFor(pid), -SIGKILL);
+    EXPECT_EQ(Entries(out()), (std::vector<std::string>{".launcher-mint-0", "notes.txt"}));
+
+    const Outcome run = RunWith(MintArgs());
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Err, "launcher-mint: removed \"" + (out() / ".launcher-mint-0").string() +
+                           "\", left behind by an interrupted run\n");
+    EXPECT_EQ(Entries(out()).size(), Rows + 1u);
+    EXPECT_FALSE(fs::exists(out() / ".launcher-mint-0"));
+    EXPECT_EQ(ReadFile(out() / "notes.txt"), "keep");
 }
 
 }  // namespace

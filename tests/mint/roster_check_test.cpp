@@ -101,6 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
         RosterCase{"CyrillicNameTooLong", Header + "VELSO_8,u," + Repeated(u8"ж", 186) + "\n",
                    {"users.csv:2: error: file name: has 201 characters, more than the 200 that fit (see "
                     "--max-name)"}},
+        // 170 characters, but 320 bytes: more than a Linux file system stores.
+        RosterCase{"CyrillicNameTooLongForTheFileSystem", Header + "VELSO_8," + Repeated(u8"ж", 150) + ",secret\n",
+                   {"users.csv:2: error: file name: takes 320 bytes in UTF-8, more than the 255 that the output "
+                    "folder's file system allows in a name"}},
         RosterCase{"DuplicateRow", Header + "VELSO_8,ivanov,secret\nVELSO_8,ivanov,secret\n",
                    {"users.csv:3: error: file name: line 2 makes a copy of the same name"}},
         RosterCase{"DuplicateInOtherLetterCase",
@@ -139,6 +143,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {"users.csv:2: error: row: has 2 fields, but the header has 3"}},
         RosterCase{"TooManyFields", Header + "VELSO_8,ivanov,secret,(2)\n",
                    {"users.csv:2: error: row: has 4 fields, but the header has 3"}},
+        // Excel's and Notepad's "Unicode" saves, with and without byte-order mark.
+        RosterCase{"Utf16LittleEndian", std::string("\xFF\xFEp\0r\0o\0", 8),
+                   {"users.csv:1: error: roster: saved as UTF-16; save as CSV UTF-8"}},
+        RosterCase{"Utf16BigEndian", std::string("\xFE\xFF\0p\0r\0o", 8),
+                   {"users.csv:1: error: roster: saved as UTF-16; save as CSV UTF-8"}},
+        RosterCase{"Utf16WithoutByteOrderMark", std::string("p\0r\0o\0d\0", 8),
+                   {"users.csv:1: error: roster: saved as UTF-16; save as CSV UTF-8"}},
         RosterCase{"QuoteNotClosed", Header + "VELSO_8,ivanov,secret\nVELSO_8,\"petrov,secret\n",
                    {"users.csv:3: error: user: the quoted field is not closed"}}),
     CaseName);
@@ -151,6 +162,17 @@ TEST(BadRosterTest, LongerLimitLetsALongNameThrough)
     EXPECT_FALSE(check.HasErrors());
     ASSERT_EQ(check.Copies.size(), 1u);
     EXPECT_EQ(check.Copies[0].AnsiName.size(), 201u);
+}
+
+// Windows counts a name in UTF-16 units, where a Cyrillic letter is one.
+TEST(BadRosterTest, FileSystemLimitCountsInItsOwnUnits)
+{
+    const std::string roster = Header + "VELSO_8," + Repeated(u8"ж", 150) + ",secret\n";
+    EXPECT_FALSE(CheckRoster(roster, 200, NameLimit{255, true}).HasErrors());
+    EXPECT_FALSE(CheckRoster(roster, 200, NameLimit{320, false}).HasErrors());
+    EXPECT_EQ(DiagnosticLines(CheckRoster(roster, 200, NameLimit{169, true})),
+              std::vector<std::string>{"users.csv:2: error: file name: takes 170 UTF-16 units, more than the 169 "
+                                       "that the output folder's file system allows in a name"});
 }
 
 class WarningRosterTest : public testing::TestWithParam<RosterCase> {};

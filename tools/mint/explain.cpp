@@ -135,13 +135,16 @@ void PrintVerdict(std::ostream& out, const std::string& ansi, const LauncherView
 
 }  // namespace
 
-int ExplainCopyName(const std::string& nameOrPath, std::ostream& out, std::ostream& err)
+int ExplainCopyName(const std::string& nameOrPath, std::ostream& out, Messages& messages)
 {
     const std::string fileName = FileNameOf(nameOrPath);
+    // The launcher's name arrives through the ANSI calls, where a character
+    // code page 1251 lacks becomes "?" (never a look-alike letter), and it
+    // refuses any field that holds "?"; so the launcher view gets the same.
     ConversionProblem problem;
     const std::string ansi = Utf8ToCp1251(fileName, problem);
     if (problem.InvalidUtf8) {
-        err << "launcher-mint: the name is not UTF-8 text\n";
+        messages.Say("the name is not UTF-8 text");
         return 2;
     }
     PrintLine(out, "File name", "\"" + fileName + "\"");

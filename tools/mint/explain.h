@@ -5,6 +5,8 @@
 #include <ostream>
 #include <string>
 
+#include "tools/mint/messages.h"
+
 // nameOrPath is UTF-8; only its file-name part counts: what follows the last
 // "\" or ":" (as the launcher takes it) or "/" (which no Windows file name
 // holds, so a path written with "/" works too). Prints the fields, the
@@ -12,7 +14,7 @@
 // for the rename notice. Returns the exit code: 0 when the launcher would
 // start the session, 1 when it would show the rename notice, 2 when the name
 // is not UTF-8 text.
-int ExplainCopyName(const std::string& nameOrPath, std::ostream& out, std::ostream& err);
+int ExplainCopyName(const std::string& nameOrPath, std::ostream& out, Messages& messages);
 
 // One line per catalogue row, in the order the launcher consults them.
 void PrintCatalogue(std::ostream& out);

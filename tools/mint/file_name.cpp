@@ -12,7 +12,7 @@ const char* const ReservedNames[] = {
     "lpt0", "lpt1", "lpt2", "lpt3", "lpt4",   "lpt5", "lpt6", "lpt7", "lpt8", "lpt9",
 };
 
-std::string Shown(char c)
+std::string ShownCharacter(char c)
 {
     return c == '"' ? std::string("a double quote") : std::string("\"") + c + "\"";
 }
@@ -31,6 +31,20 @@ bool IsReservedDeviceName(const std::string& name)
     return false;
 }
 
+// UTF-16 units of UTF-8 text: one per character, two for one beyond U+FFFF.
+std::size_t Utf16Units(const std::string& utf8)
+{
+    std::size_t units = 0;
+    for (char c : utf8) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80)
+            ++units;
+        if (byte >= 0xF0)
+            ++units;
+    }
+    return units;
+}
+
 }  // namespace
 
 std::string FieldCharacterProblem(const std::string& field)
@@ -40,7 +54,7 @@ std::string FieldCharacterProblem(const std::string& field)
         if (c == '$')
             return "contains \"$\", which the launcher reads as the end of a field";
         if (ForbiddenCharacters.find(c) != std::string::npos)
-            return "contains " + Shown(c) + ", which a Windows file name cannot hold";
+            return "contains " + ShownCharacter(c) + ", which a Windows file name cannot hold";
         if (byte < 0x20 || byte == 0x7F)
             return "contains a control character (" + UnicodeName(byte) + "), which a file name must not hold";
     }
@@ -58,4 +72,14 @@ std::string FileNameProblem(const std::string& cp1251Name, int maxLength)
                std::to_string(maxLength) + " that fit (see --max-name)";
     }
     return std::string();
+}
+
+std::string NameLimitProblem(const std::string& utf8Name, const NameLimit& limit)
+{
+    const std::size_t units = limit.Utf16Units ? Utf16Units(utf8Name) : utf8Name.size();
+    if (units <= limit.MaxUnits)
+        return std::string();
+    const std::string unit = limit.Utf16Units ? " UTF-16 units" : " bytes in UTF-8";
+    return "takes " + std::to_string(units) + unit + ", more than the " + std::to_string(limit.MaxUnits) +
+           " that the output folder's file system allows in a name";
 }

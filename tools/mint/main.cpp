@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/mint/interruption.h"
 #include "tools/mint/mint_cli.h"
 
 #ifdef _WIN32
@@ -26,14 +27,19 @@ std::string Utf8Of(const wchar_t* text)
 int wmain(int argc, wchar_t** argv)
 {
     SetConsoleOutputCP(CP_UTF8);
+    CatchInterruptions();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.push_back(Utf8Of(argv[i]));
-    return RunMint(args, std::cout, std::cerr);
+    const int exitCode = RunMint(args, std::cout, std::cerr);
+    std::cout.flush();
+    InterruptedRunCleanedUp();
+    return exitCode;
 }
 #else
 int main(int argc, char** argv)
 {
+    CatchInterruptions();
     return RunMint(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }
 #endif

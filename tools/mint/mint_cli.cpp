@@ -3,16 +3,84 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "tools/mint/copy_writer.h"
 #include "tools/mint/explain.h"
+#include "tools/mint/file_system.h"
+#include "tools/mint/interruption.h"
+#include "tools/mint/messages.h"
 #include "tools/mint/roster_check.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Everything the command line can say, typed.
+struct MintOptions {
+    std::string Launcher;
+    std::string Roster;
+    std::string Out;
+    bool Force = false;
+    int MaxName = DefaultMaxNameLength;
+    std::string Explain;
+    bool Catalogue = false;
+    bool Help = false;
+    std::vector<std::string> Given;  // the options named, in order
+};
+
+struct UsageError {
+    std::string Message;
+};
+
+int MaxNameValue(const std::string& text)
+{
+    const bool digits = !text.empty() && text.size() <= 3 &&
+                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const int value = digits ? std::stoi(text) : 0;
+    if (value < 12 || value > 255)
+        throw UsageError{"--max-name must be a number from 12 to 255"};
+    return value;
+}
+
+// One option: how it is written, what it sets, and its lines in --help.
+struct Option {
+    const char* Name;
+    const char* Value;  // what --help calls its value; nullptr for a flag
+    void (*Set)(MintOptions& options, const std::string& value);
+    std::string Help;   // lines separated by "\n"
+};
+
+const std::vector<Option>& OptionTable()
+{
+    static const std::vector<Option> table = {
+        {"--launcher", "EXE", [](MintOptions& o, const std::string& v) { o.Launcher = v; },
+         "the launcher to copy; every copy has exactly its bytes"},
+        {"--roster", "CSV", [](MintOptions& o, const std::string& v) { o.Roster = v; },
+         "UTF-8 CSV file with the header product,user,password and\n"
+         "optionally a fourth column copy: text that goes after the\n"
+         "third \"$\", which the launcher ignores, such as \" (2)\""},
+        {"--out", "DIR", [](MintOptions& o, const std::string& v) { o.Out = v; },
+         "folder for the copies; made when missing (on POSIX only for\n"
+         "its owner, as are the copies: their names hold passwords)"},
+        {"--force", nullptr, [](MintOptions& o, const std::string&) { o.Force = true; },
+         "replace copies of the same names in DIR"},
+        {"--max-name", "N", [](MintOptions& o, const std::string& v) { o.MaxName = MaxNameValue(v); },
+         "the longest file name allowed, in characters (default " + std::to_string(DefaultMaxNameLength) +
+             ",\n"
+             "at most 255); a copy must reach the launcher whole from a\n"
+             "folder such as C:\\Users\\<20 characters>\\OneDrive\\Desktop\\"},
+        {"--explain", "NAME", [](MintOptions& o, const std::string& v) { o.Explain = v; },
+         "what the launcher does with a copy of this name; NAME may\n"
+         "be a path: as for the launcher, only what follows the last\n"
+         "\"\\\" or \":\" counts, and for convenience also \"/\""},
+        {"--catalogue", nullptr, [](MintOptions& o, const std::string&) { o.Catalogue = true; },
+         "the catalogue: row, product code, display name, alias,\n"
+         "host, port, companion; separated by tabs"},
+        {"--help", nullptr, [](MintOptions& o, const std::string&) { o.Help = true; }, "this text"},
+    };
+    return table;
+}
 
 const char* const Usage =
     "Usage:\n"
@@ -21,56 +89,56 @@ const char* const Usage =
     "  launcher-mint --catalogue\n"
     "  launcher-mint --help\n";
 
+std::string OptionHelp()
+{
+    const std::size_t column = 19;  // "  --launcher EXE   " and the like
+    std::string text;
+    for (const Option& option : OptionTable()) {
+        std::string line = std::string("  ") + option.Name + (option.Value ? std::string(" ") + option.Value : "");
+        std::istringstream lines(option.Help);
+        for (std::string helpLine; std::getline(lines, helpLine);) {
+            line.resize(std::max(column, line.size() + 1), ' ');
+            text += line + helpLine + "\n";
+            line.clear();
+        }
+    }
+    return text;
+}
+
 std::string Help()
 {
     return "\n"
            "Makes one copy of the launcher per roster row, named\n"
            "  product$user$password$copy.exe\n"
            "which the launcher reads as its product, user name and password.\n"
-           "\n"
-           "  --launcher EXE   the launcher to copy; every copy has exactly its bytes\n"
-           "  --roster CSV     UTF-8 CSV file with the header product,user,password and\n"
-           "                   optionally a fourth column copy: text that goes after the\n"
-           "                   third \"$\", which the launcher ignores, such as \" (2)\"\n"
-           "  --out DIR        folder for the copies; made when missing\n"
-           "  --force          replace copies of the same names in DIR\n"
-           "  --max-name N     the longest file name allowed, in characters (default " +
-           std::to_string(DefaultMaxNameLength) +
-           ",\n"
-           "                   at most 255); a copy must reach the launcher whole from a\n"
-           "                   folder such as C:\\Users\\<20 characters>\\OneDrive\\Desktop\\\n"
-           "  --explain NAME   what the launcher does with a copy of this name; NAME may\n"
-           "                   be a path: as for the launcher, only what follows the last\n"
-           "                   \"\\\" or \":\" counts, and for convenience also \"/\"\n"
-           "  --catalogue      the catalogue: row, product code, display name, alias,\n"
-           "                   host, port, companion; separated by tabs\n"
-           "  --help           this text\n"
+           "\n" +
+           OptionHelp() +
            "\n"
            "Every row is checked before anything is written; a roster with any error\n"
            "writes nothing. The copies are written into a staging folder inside DIR\n"
-           "and then renamed into place.\n"
+           "and then renamed into place; an interrupted run takes back what it did,\n"
+           "and a staging folder left by a killed run is removed by the next run.\n"
            "\n"
            "Exit codes: 0 done; 1 errors in the roster or while writing, nothing\n"
            "written (--explain: the launcher would show the rename notice); 2 usage\n"
-           "error.\n";
+           "error; 128 + the signal's number when interrupted (130 for Ctrl+C).\n";
 }
 
-const char* const ValueOptions[] = {"--launcher", "--roster", "--out", "--max-name", "--explain"};
-const char* const FlagOptions[] = {"--force", "--catalogue", "--help"};
-
-struct UsageError {
-    std::string Message;
-};
-
-bool IsOneOf(const std::string& option, const char* const* first, const char* const* last)
+const Option* FindOption(const std::string& name)
 {
-    return std::find(first, last, option) != last;
+    for (const Option& option : OptionTable()) {
+        if (name == option.Name)
+            return &option;
+    }
+    return nullptr;
 }
 
-// Option name to value ("" for flags); "--name value" and "--name=value".
-std::map<std::string, std::string> ReadOptions(const std::vector<std::string>& args)
+// "--name value" and "--name=value"; a value may not be empty.
+MintOptions ParseOptions(const std::vector<std::string>& args)
 {
-    std::map<std::string, std::string> options;
+    if (args.empty())
+        throw UsageError{"nothing to do"};
+    MintOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::string value;
@@ -80,49 +148,36 @@ std::map<std::string, std::string> ReadOptions(const std::vector<std::string>& a
             value = name.substr(equals + 1);
             name.erase(equals);
         }
-        if (IsOneOf(name, std::begin(ValueOptions), std::end(ValueOptions))) {
-            if (!inlineValue && i + 1 >= args.size())
-                throw UsageError{name + " needs a value"};
-            if (!inlineValue)
-                value = args[++i];
-        } else if (!IsOneOf(name, std::begin(FlagOptions), std::end(FlagOptions)) || inlineValue) {
+        const Option* option = FindOption(name);
+        if (!option || (!option->Value && inlineValue)) {
             throw UsageError{name.compare(0, 1, "-") == 0 ? "unknown option " + args[i]
                                                           : "unexpected argument \"" + args[i] + "\""};
         }
-        if (!options.emplace(name, value).second)
+        if (std::find(options.Given.begin(), options.Given.end(), name) != options.Given.end())
             throw UsageError{name + " is given twice"};
+        if (option->Value && !inlineValue) {
+            if (i + 1 >= args.size())
+                throw UsageError{name + " needs a value"};
+            value = args[++i];
+        }
+        if (option->Value && value.empty())
+            throw UsageError{name + " needs a value"};
+        option->Set(options, value);
+        options.Given.push_back(name);
     }
     return options;
 }
 
-void RequireAlone(const std::map<std::string, std::string>& options, const std::string& option)
+void RequireAlone(const MintOptions& options, const std::string& option)
 {
-    if (options.size() > 1)
+    if (options.Given.size() > 1)
         throw UsageError{option + " takes no other options"};
 }
 
-std::string Required(const std::map<std::string, std::string>& options, const std::string& option)
+void Require(const std::string& value, const std::string& option)
 {
-    const auto found = options.find(option);
-    if (found == options.end())
+    if (value.empty())
         throw UsageError{"missing " + option};
-    if (found->second.empty())
-        throw UsageError{option + " needs a value"};
-    return found->second;
-}
-
-int MaxNameLength(const std::map<std::string, std::string>& options)
-{
-    const auto found = options.find("--max-name");
-    if (found == options.end())
-        return DefaultMaxNameLength;
-    const std::string& text = found->second;
-    const bool digits = !text.empty() && text.size() <= 3 &&
-                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const int value = digits ? std::stoi(text) : 0;
-    if (value < 12 || value > 255)
-        throw UsageError{"--max-name must be a number from 12 to 255"};
-    return value;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes)
@@ -134,86 +189,91 @@ bool ReadWholeFile(const std::string& path, std::string& bytes)
     return file.good() || file.eof();
 }
 
-bool ReadInputs(const std::string& launcherPath, const std::string& rosterPath, std::string& launcher,
-                std::string& roster, std::ostream& err)
+bool ReadInputs(const MintOptions& options, std::string& launcher, std::string& roster, Messages& messages)
 {
-    if (!ReadWholeFile(rosterPath, roster)) {
-        err << "launcher-mint: cannot read the roster \"" << rosterPath << "\"\n";
+    if (!ReadWholeFile(options.Roster, roster)) {
+        messages.Say("cannot read the roster " + Shown(options.Roster));
         return false;
     }
-    if (!ReadWholeFile(launcherPath, launcher)) {
-        err << "launcher-mint: cannot read the launcher \"" << launcherPath << "\"\n";
+    if (!ReadWholeFile(options.Launcher, launcher)) {
+        messages.Say("cannot read the launcher " + Shown(options.Launcher));
         return false;
     }
     if (launcher.compare(0, 2, "MZ") != 0) {
-        err << "launcher-mint: \"" << launcherPath << "\" is not a Windows executable\n";
+        messages.Say(Shown(options.Launcher) + " is not a Windows executable");
         return false;
     }
     return true;
 }
 
-int Mint(const std::map<std::string, std::string>& options, std::ostream& out, std::ostream& err)
+int Mint(const MintOptions& options, std::ostream& out, Messages& messages)
 {
-    const std::string launcherPath = Required(options, "--launcher");
-    const std::string rosterPath = Required(options, "--roster");
-    const std::string outDir = Required(options, "--out");
-    const int maxNameLength = MaxNameLength(options);
+    Require(options.Launcher, "--launcher");
+    Require(options.Roster, "--roster");
+    Require(options.Out, "--out");
     CopyRequest request;
     std::string roster;
-    if (!ReadInputs(launcherPath, rosterPath, request.LauncherBytes, roster, err))
+    if (!ReadInputs(options, request.LauncherBytes, roster, messages))
         return 1;
-    const RosterCheck check = CheckRoster(roster, maxNameLength);
+    request.OutDir = fs::u8path(options.Out);
+    const RosterCheck check = CheckRoster(roster, options.MaxName, OutputNameLimit(request.OutDir));
     for (const Diagnostic& diagnostic : check.Diagnostics)
-        err << FormatDiagnostic(rosterPath, diagnostic) << '\n';
+        messages.Roster(options.Roster, diagnostic);
     if (check.HasErrors()) {
-        err << "launcher-mint: nothing written\n";
+        messages.Say("nothing written");
         return 1;
     }
     request.Copies = check.Copies;
-    request.OutDir = fs::u8path(outDir);
-    request.Force = options.count("--force") != 0;
-    std::vector<std::string> errors;
-    if (!WriteCopies(request, errors)) {
-        for (const std::string& error : errors)
-            err << "launcher-mint: " << error << '\n';
-        err << "launcher-mint: nothing written\n";
-        return 1;
+    request.Force = options.Force;
+    request.StopSignal = InterruptionSignal;
+    const WriteResult result = [&] {
+        InterruptionsDeferred deferred;
+        return WriteCopies(request, messages);
+    }();
+    if (result.Complete) {
+        for (const PlannedCopy& copy : check.Copies)
+            out << copy.Name << '\n';
+        out << "copies written to " << options.Out << ": " << check.Copies.size() << '\n';
+        return 0;
     }
-    for (const PlannedCopy& copy : check.Copies)
-        out << copy.Name << '\n';
-    out << "copies written to " << outDir << ": " << check.Copies.size() << '\n';
-    return 0;
+    messages.Say(std::string(result.StopSignal ? "interrupted; " : "") +
+                 (result.FolderAsBefore ? "nothing written" : "the output folder is not as it was: see above"));
+    return result.StopSignal ? 128 + result.StopSignal : 1;
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int Run(const std::vector<std::string>& args, std::ostream& out, Messages& messages)
 {
-    if (args.empty())
-        throw UsageError{"nothing to do"};
-    const std::map<std::string, std::string> options = ReadOptions(args);
-    if (options.count("--help")) {
+    const MintOptions options = ParseOptions(args);
+    if (options.Help) {
         out << Usage << Help();
         return 0;
     }
-    if (options.count("--explain")) {
+    if (!options.Explain.empty()) {
         RequireAlone(options, "--explain");
-        return ExplainCopyName(options.at("--explain"), out, err);
+        return ExplainCopyName(options.Explain, out, messages);
     }
-    if (options.count("--catalogue")) {
+    if (options.Catalogue) {
         RequireAlone(options, "--catalogue");
         PrintCatalogue(out);
         return 0;
     }
-    return Mint(options, out, err);
+    return Mint(options, out, messages);
 }
 
 }  // namespace
 
 int RunMint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
+    Messages messages(err);
     try {
-        return Run(args, out, err);
+        return Run(args, out, messages);
     } catch (const UsageError& error) {
-        err << "launcher-mint: " << error.Message << "\n" << Usage << "Try launcher-mint --help.\n";
+        messages.Say(error.Message);
+        messages.Append(std::string(Usage) + "Try launcher-mint --help.\n");
         return 2;
+    } catch (const std::exception& failure) {
+        // A file-system call that failed where nothing was written yet.
+        messages.Say(failure.what());
+        return 1;
     }
 }

@@ -13,5 +13,6 @@ const int DefaultMaxNameLength = 200;
 
 // args: the arguments after the program name, as UTF-8. Returns the exit
 // code: 0 success, 1 the roster or the writing failed (nothing written) or,
-// for --explain, the launcher would show the rename notice; 2 usage error.
+// for --explain, the launcher would show the rename notice; 2 usage error;
+// 128 + the signal's number when a signal stopped the writing.
 int RunMint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

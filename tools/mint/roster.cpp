@@ -16,11 +16,6 @@ struct ColumnLayout {
     int FieldCount = 0;
 };
 
-void AddError(std::vector<Diagnostic>& diagnostics, int line, const std::string& field, const std::string& message)
-{
-    diagnostics.push_back(Diagnostic{true, line, field, message});
-}
-
 std::string HeaderName(const std::string& text)
 {
     std::string name = text;
@@ -111,10 +106,34 @@ std::string FieldOfSyntaxError(const CsvSyntaxError& error, const std::vector<Cs
     return "row";
 }
 
+// Notepad's and Excel's "Unicode" save: a UTF-16 byte-order mark, or, without
+// one, ASCII text whose every other byte is NUL.
+bool LooksLikeUtf16(const std::string& text)
+{
+    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0)
+        return true;
+    return text.size() >= 2 && (text[0] == '\0') != (text[1] == '\0');
+}
+
 }  // namespace
+
+void AddError(std::vector<Diagnostic>& diagnostics, int line, const std::string& field, const std::string& message)
+{
+    diagnostics.push_back(Diagnostic{true, line, field, message});
+}
+
+void AddWarning(std::vector<Diagnostic>& diagnostics, int line, const std::string& field, const std::string& message)
+{
+    diagnostics.push_back(Diagnostic{false, line, field, message});
+}
 
 std::vector<RosterRow> ReadRosterRows(const std::string& csvText, std::vector<Diagnostic>& diagnostics)
 {
+    // Read as UTF-8, such a file would only give errors full of NUL bytes.
+    if (LooksLikeUtf16(csvText)) {
+        AddError(diagnostics, 1, "roster", "saved as UTF-16; save as CSV UTF-8");
+        return {};
+    }
     CsvSyntaxError syntaxError;
     const std::vector<CsvRecord> records = ParseCsv(csvText, syntaxError);
     std::vector<RosterRow> rows;

@@ -10,7 +10,7 @@
 struct Diagnostic {
     bool IsError = true;  // false: a warning, which does not stop the minting
     int Line = 0;         // roster line, counted from 1
-    std::string Field;    // a column name, or "header", "row", "file name"
+    std::string Field;    // a column name, or "roster", "header", "row", "file name"
     std::string Message;  // UTF-8
 };
 
@@ -25,6 +25,9 @@ struct RosterRow {
 // The rows below the header, without blank lines. Problems of the file's
 // shape (CSV syntax, header, number of fields) are added to diagnostics.
 std::vector<RosterRow> ReadRosterRows(const std::string& csvText, std::vector<Diagnostic>& diagnostics);
+
+void AddError(std::vector<Diagnostic>& diagnostics, int line, const std::string& field, const std::string& message);
+void AddWarning(std::vector<Diagnostic>& diagnostics, int line, const std::string& field, const std::string& message);
 
 // "users.csv:3: error: product: ..." — one line, without a line break.
 std::string FormatDiagnostic(const std::string& rosterName, const Diagnostic& diagnostic);

@@ -12,16 +12,6 @@ namespace {
 
 using Diagnostics = std::vector<Diagnostic>;
 
-void AddError(Diagnostics& diagnostics, int line, const std::string& field, const std::string& message)
-{
-    diagnostics.push_back(Diagnostic{true, line, field, message});
-}
-
-void AddWarning(Diagnostics& diagnostics, int line, const std::string& field, const std::string& message)
-{
-    diagnostics.push_back(Diagnostic{false, line, field, message});
-}
-
 std::string ConversionMessage(const ConversionProblem& problem)
 {
     if (problem.InvalidUtf8) {
@@ -110,7 +100,10 @@ bool LauncherAccepts(const std::string& name, const std::string& product, const 
 
 class RosterChecker {
 public:
-    RosterChecker(int maxNameLength, RosterCheck& check) : maxNameLength_(maxNameLength), check_(check) {}
+    RosterChecker(int maxNameLength, const NameLimit& nameLimit, RosterCheck& check)
+        : maxNameLength_(maxNameLength), nameLimit_(nameLimit), check_(check)
+    {
+    }
 
     void CheckRow(const RosterRow& row)
     {
@@ -128,7 +121,10 @@ private:
     void CheckName(int line, const std::string& ansiName, const std::string& product, const std::string& user,
                    const std::string& password)
     {
-        const std::string problem = FileNameProblem(ansiName, maxNameLength_);
+        std::string problem = FileNameProblem(ansiName, maxNameLength_);
+        const std::string name = Cp1251ToUtf8(ansiName);
+        if (problem.empty())
+            problem = NameLimitProblem(name, nameLimit_);
         if (!problem.empty())
             return AddError(check_.Diagnostics, line, "file name", problem);
         if (!LauncherAccepts(ansiName, product, user, password))
@@ -141,10 +137,11 @@ private:
                             "line " + std::to_string(first.Line) + " makes a copy of the same name" +
                                 (first.AnsiName == ansiName ? "" : " (Windows ignores letter case in file names)"));
         }
-        check_.Copies.push_back(PlannedCopy{line, Cp1251ToUtf8(ansiName), ansiName});
+        check_.Copies.push_back(PlannedCopy{line, name, ansiName});
     }
 
     const int maxNameLength_;
+    const NameLimit nameLimit_;
     RosterCheck& check_;
     std::map<std::string, std::size_t> namesSeen_;  // lower-case name to index in Copies
 };
@@ -162,11 +159,11 @@ std::string CopyName(const std::string& product, const std::string& user, const 
     return product + "$" + user + "$" + password + "$" + copy + ".exe";
 }
 
-RosterCheck CheckRoster(const std::string& csvText, int maxNameLength)
+RosterCheck CheckRoster(const std::string& csvText, int maxNameLength, const NameLimit& nameLimit)
 {
     RosterCheck check;
     const std::vector<RosterRow> rows = ReadRosterRows(csvText, check.Diagnostics);
-    RosterChecker checker(maxNameLength, check);
+    RosterChecker checker(maxNameLength, nameLimit, check);
     for (const RosterRow& row : rows)
         checker.CheckRow(row);
     return check;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/mint/file_name.h"
 #include "tools/mint/roster.h"
 
 // One launcher copy to write.
@@ -26,5 +27,6 @@ std::string CopyName(const std::string& product, const std::string& user, const 
                      const std::string& copy);
 
 // maxNameLength: the longest file name (in characters) that still reaches the
-// launcher whole from an ordinary user folder.
-RosterCheck CheckRoster(const std::string& csvText, int maxNameLength);
+// launcher whole from an ordinary user folder. nameLimit: what the output
+// folder's file system can store.
+RosterCheck CheckRoster(const std::string& csvText, int maxNameLength, const NameLimit& nameLimit = NameLimit());
