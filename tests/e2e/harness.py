@@ -1,8 +1,14 @@
 #!/usr/bin/env python3
-"""Runs the 64-bit launcher under Wine the way a user would, and records what
-it did: the message boxes (exact bytes, through Wine's relay log), the exit
-code, the files on the desktop and the command lines our stand-in cmdkey and
-mstsc received.
+"""Runs the launcher under Wine the way a user would, and records what it did:
+the message boxes (exact bytes, through Wine's relay log), the exit code, the
+files on the desktop and the command lines our stand-in cmdkey and mstsc
+received.
+
+LAUNCHER_EXE may be the 64-bit build or the shipped 32-bit one. The prefix is
+a 64-bit one either way: Wine's WoW64 mode hands a 32-bit exe to the 32-bit
+loader of wine32, which runs under qemu-i386 here. A 32-bit program finds the
+system's programs in syswow64, so the stand-ins go there as well as into
+system32.
 
 Every sandbox has its own HOME and WINEPREFIX. A prefix is not booted per
 sandbox: one booted template is copied, its large program files hard-linked
@@ -21,12 +27,14 @@ import atexit
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import threading
 import time
 
 WINE = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"  # Debian's wine32: i386, runs under qemu-i386 here
 WINESERVER = "/usr/lib/wine/wineserver64"
 WINE_FONTS = "/usr/share/wine/fonts"  # Debian's fonts-wine
 LOCALE = "ru_RU.UTF-8"
@@ -50,6 +58,11 @@ def setting(name, default=None):
     return value
 
 
+def standin_path(name):
+    """Our built stand-in program name.exe (cmdkey, mstsc, holder)."""
+    return os.path.join(setting("STANDIN_DIR"), name + ".exe")
+
+
 def host(letter):
     return setting("LAUNCHER_HOST_" + letter)
 
@@ -66,6 +79,19 @@ def fixture(name, **hosts):
 def windows_text(text):
     """The launcher's 8-bit form of a text."""
     return text.encode(CODE_PAGE)
+
+
+def wine_command(program):
+    """How to start a Windows program: with the Wine loader of its own
+    bitness. (wine64 would hand a 32-bit exe to a start.exe of its own, which
+    starts it as a second process: the process we start must be the program.)"""
+    with open(program, "rb") as f:
+        header = f.read(4096)
+    offset = struct.unpack_from("<I", header, 0x3C)[0]
+    if header[:2] != b"MZ" or header[offset:offset + 4] != b"PE\0\0":
+        raise HarnessError(f"not a Windows program: {program}")
+    machine = struct.unpack_from("<H", header, offset + 4)[0]
+    return [WINE32 if machine == 0x14C else WINE, program]
 
 
 # --- Wine's relay log ------------------------------------------------------
@@ -144,10 +170,12 @@ def parse_message_boxes(log):
 # --- the stand-ins' records -------------------------------------------------
 
 class Record:
-    """One start of a stand-in: its name, raw command line, argv (bytes)."""
+    """One start of a stand-in: its name, the Windows path of the file that
+    ran (image), its raw command line and argv (all bytes but the name)."""
 
-    def __init__(self, program, command_line, argv):
+    def __init__(self, program, image, command_line, argv):
         self.program = program
+        self.image = image
         self.command_line = command_line
         self.argv = argv
 
@@ -167,7 +195,7 @@ class Record:
         return line[end + 1:]
 
     def __repr__(self):
-        return f"Record({self.program}, {self.command_line!r})"
+        return f"Record({self.program}, {self.image!r}, {self.command_line!r})"
 
 
 def _unescape(field):
@@ -181,7 +209,7 @@ def parse_records(data):
         if not line:
             continue
         fields = [_unescape(f) for f in line.split(b"\t")]
-        records.append(Record(fields[0].decode(), fields[1], fields[2:]))
+        records.append(Record(fields[0].decode(), fields[1], fields[2], fields[3:]))
     return records
 
 
@@ -465,12 +493,29 @@ class Sandbox:
     # Setup -----------------------------------------------------------------
 
     def install_program(self, name):
-        source = os.path.join(setting("STANDIN_DIR"), name + ".exe")
-        target = os.path.join(self.prefix, "drive_c", "windows", "system32", name + ".exe")
+        """Our stand-in for a system program, where 64-bit programs (system32)
+        and 32-bit ones (syswow64) find it."""
+        for folder in ("system32", "syswow64"):
+            directory = os.path.join(self.prefix, "drive_c", "windows", folder)
+            if os.path.isdir(directory):
+                self.plant(directory, name + ".exe", source=standin_path(name))
+
+    def plant(self, folder, name, source=None, data=b""):
+        """Puts a file named name into folder (a Unix path: e.g. the copy's own
+        folder, os.path.dirname(copy), or a working folder for run(cwd=...)),
+        creating the folder. It is a copy of source when given, else holds
+        data. Returns its path."""
+        os.makedirs(folder, exist_ok=True)
+        target = os.path.join(folder, name)
         # Never write through a link into the template.
         if os.path.lexists(target):
             os.unlink(target)
-        shutil.copyfile(source, target)
+        if source is None:
+            with open(target, "wb") as f:
+                f.write(data)
+        else:
+            shutil.copyfile(source, target)
+        return target
 
     def set_windows_version(self, version):
         """Wine's name of a Windows version, e.g. "winxp64" (major version 5)."""
@@ -509,7 +554,7 @@ class Sandbox:
         ready = os.path.join(self.root, f"holder-{len(self._holders)}.ready")
         release = os.path.join(self.root, f"holder-{len(self._holders)}.release")
         process = subprocess.Popen(
-            [WINE, os.path.join(setting("STANDIN_DIR"), "holder.exe"), self.windows_path(path),
+            [*wine_command(standin_path("holder")), self.windows_path(path),
              self.windows_path(ready), self.windows_path(release), str(timeout)],
             env=wine_environment(self.home, self.prefix, shared_display().name),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -562,16 +607,18 @@ class Sandbox:
         """Runs another Windows program (a console one: its output is
         captured) in this sandbox's prefix, without the stand-ins' settings."""
         env = wine_environment(self.home, self.prefix, shared_display().name)
-        return subprocess.run([WINE, program, *arguments], env=env,
+        return subprocess.run([*wine_command(program), *arguments], env=env,
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                               timeout=timeout)
 
-    def run(self, launcher, while_client_runs=None, timeout=RUN_TIMEOUT, on_box=None):
+    def run(self, launcher, while_client_runs=None, timeout=RUN_TIMEOUT, on_box=None, cwd=None):
         """Runs the launcher copy and returns what happened. With
         while_client_runs, the stand-in client waits until that function has
         looked at the sandbox; its return value lands in while_running.
         Meanwhile launcher_pid is the Unix process that runs the copy.
-        on_box(display, window, title) sees every box before it is closed."""
+        on_box(display, window, title) sees every box before it is closed.
+        cwd: the working folder the copy starts in (a Unix path; Wine makes it
+        the Windows current folder), by default the copy's own folder."""
         display = shared_display()
         env = wine_environment(self.home, self.prefix, display.name)
         env.update(WINEDEBUG="+relay", STANDIN_LOG=self.windows_path(self.log))
@@ -583,9 +630,9 @@ class Sandbox:
         observed = None
         try:
             with open(self.relay_log, "wb") as relay:
-                process = subprocess.Popen([WINE, launcher], env=env, stdout=subprocess.DEVNULL, stderr=relay,
-                                           cwd=os.path.dirname(launcher))
-                # Wine runs the program in the process it was started as.
+                process = subprocess.Popen(wine_command(launcher), env=env, stdout=subprocess.DEVNULL, stderr=relay,
+                                           cwd=cwd or os.path.dirname(launcher))
+                # The loader of its bitness runs the program in this very process.
                 self.launcher_pid = process.pid
                 deadline = time.monotonic() + timeout
                 if while_client_runs:
