@@ -84,7 +84,10 @@ def windows_text(text):
 def wine_command(program):
     """How to start a Windows program: with the Wine loader of its own
     bitness. (wine64 would hand a 32-bit exe to a start.exe of its own, which
-    starts it as a second process: the process we start must be the program.)"""
+    starts it as a second process: the process we start must be the program.)
+    A name that is no Unix file (e.g. "cmd") is one of Wine's own programs."""
+    if not os.path.isfile(program):
+        return [WINE, program]
     with open(program, "rb") as f:
         header = f.read(4096)
     offset = struct.unpack_from("<I", header, 0x3C)[0]
@@ -522,7 +525,9 @@ class Sandbox:
         append_registry(self.prefix, r"Software\Wine", {"Version": version})
 
     def set_desktop(self, windows_path):
-        """Moves the user's desktop to another C: folder, created here."""
+        """Moves the user's desktop to another C: folder, created here. Any
+        Unicode path works (e.g. C:\\users\\Әлия\\Desktop, outside code page
+        1251): the registry file holds it escaped."""
         for key in ("Shell Folders", "User Shell Folders"):
             append_registry(self.prefix, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\" + key,
                             {"Desktop": windows_path})
@@ -531,7 +536,9 @@ class Sandbox:
         os.makedirs(self.desktop, exist_ok=True)
 
     def place_launcher(self, file_name, folder="apps"):
-        """A copy of the launcher named file_name in a folder of the sandbox."""
+        """A copy of the launcher named file_name in a folder of the sandbox.
+        The name may hold any Unicode (e.g. a fullwidth quote ＂): Windows
+        programs see the folder's UTF-8 names as those characters."""
         directory = os.path.join(self.root, folder)
         os.makedirs(directory, exist_ok=True)
         path = os.path.join(directory, file_name)
@@ -571,8 +578,22 @@ class Sandbox:
             process.wait(timeout=RUN_TIMEOUT)
         self._holders = []
 
+    def unix_file(self, windows_path):
+        """The Unix path of the file a Windows path leads to in this prefix,
+        as Wine resolves it (short 8.3 forms too), or None when no file is
+        there. windows_path: a str, or bytes in the ANSI code page as a
+        stand-in recorded them (say, the path mstsc received; quotes around
+        it are dropped). Tells whether the client finds a file; compare the
+        result with os.path.samefile (it leads through dosdevices)."""
+        if isinstance(windows_path, bytes):
+            windows_path = windows_path.decode(CODE_PAGE)
+        done = self.run_program("winepath", ["-u", windows_path.strip('"')])
+        path = done.stdout.decode("utf-8", "surrogateescape").rstrip("\n")
+        return path if done.returncode == 0 and os.path.isfile(path) else None
+
     def client_parameter(self, display_name):
-        """What mstsc must receive: the quoted full path of the desktop file."""
+        """What mstsc must receive: the quoted full path of the desktop file
+        (for a desktop path in code page 1251; otherwise see unix_file)."""
         return windows_text(f'"{self.desktop_windows}\\{display_name}.rdp"')
 
     # Running ---------------------------------------------------------------
