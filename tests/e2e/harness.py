@@ -1,8 +1,14 @@
 #!/usr/bin/env python3
-"""Runs the 64-bit launcher under Wine the way a user would, and records what
-it did: the message boxes (exact bytes, through Wine's relay log), the exit
-code, the files on the desktop and the command lines our stand-in cmdkey and
-mstsc received.
+"""Runs the launcher under Wine the way a user would, and records what it did:
+the message boxes (exact bytes, through Wine's relay log), the exit code, the
+files on the desktop and the command lines our stand-in cmdkey and mstsc
+received.
+
+LAUNCHER_EXE may be the 64-bit build or the shipped 32-bit one. The prefix is
+a 64-bit one either way: Wine's WoW64 mode hands a 32-bit exe to the 32-bit
+loader of wine32, which runs under qemu-i386 here. A 32-bit program finds the
+system's programs in syswow64, so the stand-ins go there as well as into
+system32.
 
 Every sandbox has its own HOME and WINEPREFIX. A prefix is not booted per
 sandbox: one booted template is copied, its large program files hard-linked
@@ -21,12 +27,14 @@ import atexit
 import os
 import re
 import shutil
+import struct
 import subprocess
 import tempfile
 import threading
 import time
 
 WINE = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"  # Debian's wine32: i386, runs under qemu-i386 here
 WINESERVER = "/usr/lib/wine/wineserver64"
 WINE_FONTS = "/usr/share/wine/fonts"  # Debian's fonts-wine
 LOCALE = "ru_RU.UTF-8"
@@ -50,6 +58,11 @@ def setting(name, default=None):
     return value
 
 
+def standin_path(name):
+    """Our built stand-in program name.exe (cmdkey, mstsc, holder)."""
+    return os.path.join(setting("STANDIN_DIR"), name + ".exe")
+
+
 def host(letter):
     return setting("LAUNCHER_HOST_" + letter)
 
@@ -66,6 +79,22 @@ def fixture(name, **hosts):
 def windows_text(text):
     """The launcher's 8-bit form of a text."""
     return text.encode(CODE_PAGE)
+
+
+def wine_command(program):
+    """How to start a Windows program: with the Wine loader of its own
+    bitness. (wine64 would hand a 32-bit exe to a start.exe of its own, which
+    starts it as a second process: the process we start must be the program.)
+    A name that is no Unix file (e.g. "cmd") is one of Wine's own programs."""
+    if not os.path.isfile(program):
+        return [WINE, program]
+    with open(program, "rb") as f:
+        header = f.read(4096)
+    offset = struct.unpack_from("<I", header, 0x3C)[0]
+    if header[:2] != b"MZ" or header[offset:offset + 4] != b"PE\0\0":
+        raise HarnessError(f"not a Windows program: {program}")
+    machine = struct.unpack_from("<H", header, offset + 4)[0]
+    return [WINE32 if machine == 0x14C else WINE, program]
 
 
 # --- Wine's relay log ------------------------------------------------------
@@ -144,10 +173,12 @@ def parse_message_boxes(log):
 # --- the stand-ins' records -------------------------------------------------
 
 class Record:
-    """One start of a stand-in: its name, raw command line, argv (bytes)."""
+    """One start of a stand-in: its name, the Windows path of the file that
+    ran (image), its raw command line and argv (all bytes but the name)."""
 
-    def __init__(self, program, command_line, argv):
+    def __init__(self, program, image, command_line, argv):
         self.program = program
+        self.image = image
         self.command_line = command_line
         self.argv = argv
 
@@ -167,7 +198,7 @@ class Record:
         return line[end + 1:]
 
     def __repr__(self):
-        return f"Record({self.program}, {self.command_line!r})"
+        return f"Record({self.program}, {self.image!r}, {self.command_line!r})"
 
 
 def _unescape(field):
@@ -181,7 +212,7 @@ def parse_records(data):
         if not line:
             continue
         fields = [_unescape(f) for f in line.split(b"\t")]
-        records.append(Record(fields[0].decode(), fields[1], fields[2:]))
+        records.append(Record(fields[0].decode(), fields[1], fields[2], fields[3:]))
     return records
 
 
@@ -465,19 +496,38 @@ class Sandbox:
     # Setup -----------------------------------------------------------------
 
     def install_program(self, name):
-        source = os.path.join(setting("STANDIN_DIR"), name + ".exe")
-        target = os.path.join(self.prefix, "drive_c", "windows", "system32", name + ".exe")
+        """Our stand-in for a system program, where 64-bit programs (system32)
+        and 32-bit ones (syswow64) find it."""
+        for folder in ("system32", "syswow64"):
+            directory = os.path.join(self.prefix, "drive_c", "windows", folder)
+            if os.path.isdir(directory):
+                self.plant(directory, name + ".exe", source=standin_path(name))
+
+    def plant(self, folder, name, source=None, data=b""):
+        """Puts a file named name into folder (a Unix path: e.g. the copy's own
+        folder, os.path.dirname(copy), or a working folder for run(cwd=...)),
+        creating the folder. It is a copy of source when given, else holds
+        data. Returns its path."""
+        os.makedirs(folder, exist_ok=True)
+        target = os.path.join(folder, name)
         # Never write through a link into the template.
         if os.path.lexists(target):
             os.unlink(target)
-        shutil.copyfile(source, target)
+        if source is None:
+            with open(target, "wb") as f:
+                f.write(data)
+        else:
+            shutil.copyfile(source, target)
+        return target
 
     def set_windows_version(self, version):
         """Wine's name of a Windows version, e.g. "winxp64" (major version 5)."""
         append_registry(self.prefix, r"Software\Wine", {"Version": version})
 
     def set_desktop(self, windows_path):
-        """Moves the user's desktop to another C: folder, created here."""
+        """Moves the user's desktop to another C: folder, created here. Any
+        Unicode path works (e.g. C:\\users\\Әлия\\Desktop, outside code page
+        1251): the registry file holds it escaped."""
         for key in ("Shell Folders", "User Shell Folders"):
             append_registry(self.prefix, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\" + key,
                             {"Desktop": windows_path})
@@ -486,7 +536,9 @@ class Sandbox:
         os.makedirs(self.desktop, exist_ok=True)
 
     def place_launcher(self, file_name, folder="apps"):
-        """A copy of the launcher named file_name in a folder of the sandbox."""
+        """A copy of the launcher named file_name in a folder of the sandbox.
+        The name may hold any Unicode (e.g. a fullwidth quote ＂): Windows
+        programs see the folder's UTF-8 names as those characters."""
         directory = os.path.join(self.root, folder)
         os.makedirs(directory, exist_ok=True)
         path = os.path.join(directory, file_name)
@@ -509,7 +561,7 @@ class Sandbox:
         ready = os.path.join(self.root, f"holder-{len(self._holders)}.ready")
         release = os.path.join(self.root, f"holder-{len(self._holders)}.release")
         process = subprocess.Popen(
-            [WINE, os.path.join(setting("STANDIN_DIR"), "holder.exe"), self.windows_path(path),
+            [*wine_command(standin_path("holder")), self.windows_path(path),
              self.windows_path(ready), self.windows_path(release), str(timeout)],
             env=wine_environment(self.home, self.prefix, shared_display().name),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -526,8 +578,22 @@ class Sandbox:
             process.wait(timeout=RUN_TIMEOUT)
         self._holders = []
 
+    def unix_file(self, windows_path):
+        """The Unix path of the file a Windows path leads to in this prefix,
+        as Wine resolves it (short 8.3 forms too), or None when no file is
+        there. windows_path: a str, or bytes in the ANSI code page as a
+        stand-in recorded them (say, the path mstsc received; quotes around
+        it are dropped). Tells whether the client finds a file; compare the
+        result with os.path.samefile (it leads through dosdevices)."""
+        if isinstance(windows_path, bytes):
+            windows_path = windows_path.decode(CODE_PAGE)
+        done = self.run_program("winepath", ["-u", windows_path.strip('"')])
+        path = done.stdout.decode("utf-8", "surrogateescape").rstrip("\n")
+        return path if done.returncode == 0 and os.path.isfile(path) else None
+
     def client_parameter(self, display_name):
-        """What mstsc must receive: the quoted full path of the desktop file."""
+        """What mstsc must receive: the quoted full path of the desktop file
+        (for a desktop path in code page 1251; otherwise see unix_file)."""
         return windows_text(f'"{self.desktop_windows}\\{display_name}.rdp"')
 
     # Running ---------------------------------------------------------------
@@ -562,16 +628,18 @@ class Sandbox:
         """Runs another Windows program (a console one: its output is
         captured) in this sandbox's prefix, without the stand-ins' settings."""
         env = wine_environment(self.home, self.prefix, shared_display().name)
-        return subprocess.run([WINE, program, *arguments], env=env,
+        return subprocess.run([*wine_command(program), *arguments], env=env,
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                               timeout=timeout)
 
-    def run(self, launcher, while_client_runs=None, timeout=RUN_TIMEOUT, on_box=None):
+    def run(self, launcher, while_client_runs=None, timeout=RUN_TIMEOUT, on_box=None, cwd=None):
         """Runs the launcher copy and returns what happened. With
         while_client_runs, the stand-in client waits until that function has
         looked at the sandbox; its return value lands in while_running.
         Meanwhile launcher_pid is the Unix process that runs the copy.
-        on_box(display, window, title) sees every box before it is closed."""
+        on_box(display, window, title) sees every box before it is closed.
+        cwd: the working folder the copy starts in (a Unix path; Wine makes it
+        the Windows current folder), by default the copy's own folder."""
         display = shared_display()
         env = wine_environment(self.home, self.prefix, display.name)
         env.update(WINEDEBUG="+relay", STANDIN_LOG=self.windows_path(self.log))
@@ -583,9 +651,9 @@ class Sandbox:
         observed = None
         try:
             with open(self.relay_log, "wb") as relay:
-                process = subprocess.Popen([WINE, launcher], env=env, stdout=subprocess.DEVNULL, stderr=relay,
-                                           cwd=os.path.dirname(launcher))
-                # Wine runs the program in the process it was started as.
+                process = subprocess.Popen(wine_command(launcher), env=env, stdout=subprocess.DEVNULL, stderr=relay,
+                                           cwd=cwd or os.path.dirname(launcher))
+                # The loader of its bitness runs the program in this very process.
                 self.launcher_pid = process.pid
                 deadline = time.monotonic() + timeout
                 if while_client_runs:

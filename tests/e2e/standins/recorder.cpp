@@ -1,7 +1,8 @@
 // Stand-in for a Windows tool the launcher starts (cmdkey, mstsc). It appends
 // one line to the log named by STANDIN_LOG so a test can see exactly what
-// arrived: the tool's name, the raw command line and the argv the C runtime
-// split from it. Fields are separated by tabs; a backslash is written as \\ and
+// arrived: the tool's name, the path of the file that ran (which copy of the
+// tool was started: system32, syswow64, or one planted elsewhere), the raw
+// command line and the argv the C runtime split from it. Fields are separated by tabs; a backslash is written as \\ and
 // control bytes (tab and line breaks among them) as \xNN, so every byte
 // survives and the record stays one line.
 //
@@ -59,7 +60,11 @@ bool FileExists(const char* path)
 
 int main(int argc, char** argv)
 {
+    char image[MAX_PATH + 1] = "";
+    GetModuleFileNameA(nullptr, image, sizeof image);
     std::string line = STANDIN_NAME;
+    line += '\t';
+    line += Escaped(image);
     line += '\t';
     line += Escaped(GetCommandLineA());
     for (int i = 0; i < argc; ++i) {
