@@ -11,7 +11,7 @@ import subprocess
 import time
 import unittest
 
-from harness import RUN_TIMEOUT, WINE, Sandbox, setting, shared_display, wine_environment
+from harness import RUN_TIMEOUT, Sandbox, setting, shared_display, wine_command, wine_environment
 
 ROSTER = "product,user,password\r\nVELSO_8,ivanov,Spring24\r\nVELSO_NRT,petrov,Secret1\r\n"
 NAMES = ["VELSO_8$ivanov$Spring24$.exe", "VELSO_NRT$petrov$Secret1$.exe"]
@@ -104,8 +104,8 @@ class MintInterruptTest(unittest.TestCase):
                 f.writelines(f"VELSO_8,user{i},Pass{i}\r\n" for i in range(3000))
             out = os.path.join(sandbox.root, "copies")
             process = subprocess.Popen(
-                [WINE, setting("LAUNCHER_MINT_EXE"), "--launcher", sandbox.windows_path(setting("LAUNCHER_EXE")),
-                 "--roster", sandbox.windows_path(roster), "--out", sandbox.windows_path(out)],
+                [*wine_command(setting("LAUNCHER_MINT_EXE")),
+                 "--launcher", sandbox.windows_path(setting("LAUNCHER_EXE")), "--roster", sandbox.windows_path(roster), "--out", sandbox.windows_path(out)],
                 env=wine_environment(sandbox.home, sandbox.prefix, shared_display().name),
                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
             try:
