@@ -59,12 +59,17 @@ std::string Differences(const std::string& code, const std::string& catalogueCod
     return Joined(differences);
 }
 
+// Counted from 1, as the catalogue lists its rows; 0 for none.
+int RowNumber(const CatalogueRow* row)
+{
+    return row ? static_cast<int>(row - CatalogueRows()) + 1 : 0;
+}
+
 }  // namespace
 
 int CatalogueRowNumber(const std::string& productCode)
 {
-    const CatalogueRow* const row = FindCatalogueRow(productCode);
-    return row ? static_cast<int>(row - CatalogueRows()) + 1 : 0;
+    return RowNumber(FindCatalogueRow(productCode));
 }
 
 std::string NearMissHint(const std::string& productCode)
@@ -85,8 +90,8 @@ LauncherView ReadAsLauncher(const std::string& fileName)
     if (row) {
         view.Profile = row->Profile;
         view.CompanionWanted = row->CompanionWanted;
-        view.Row = static_cast<int>(row - CatalogueRows()) + 1;
     }
+    view.Row = RowNumber(row);
     view.Usable = TicketIsUsable(view.Parsed, row);
     return view;
 }
